@@ -10,7 +10,9 @@
 namespace {
 
 TErrorSink& ErrorSink() {
-    static TErrorSink sink = [](const QString& text) { std::fprintf(stderr, "%s\n", qUtf8Printable(text)); };
+    static TErrorSink sink = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    };
     return sink;
 }
 
@@ -37,7 +39,9 @@ QString AppFilePath(const QString& name) {
     return JoinAppPath(platform::ProgramDirectory(), name, platform::PathSeparator);
 }
 
-bool EngineExists() { return FileExists(AppFilePath(QString::fromLatin1(platform::EngineLibraryName))); }
+bool EngineExists() {
+    return FileExists(AppFilePath(QString::fromLatin1(platform::EngineLibraryName)));
+}
 
 platform::TDynamicLibrary LoadEngine() {
     const QString path = AppFilePath(QString::fromLatin1(platform::EngineLibraryName));
@@ -56,7 +60,9 @@ bool GetCurrencyList(QStringList& list) {
     return true;
 }
 
-std::int32_t DefaultDecimals(const QString& name) { return name.contains(QStringLiteral("JPY")) ? 2 : 4; }
+std::int32_t DefaultDecimals(const QString& name) {
+    return name.contains(QStringLiteral("JPY")) ? 2 : 4;
+}
 
 std::int32_t GetCurrencyDecimals(const QString& name) {
     const QByteArray zeroTerminated = name.toLatin1(); // QByteArray keeps a terminating zero
@@ -87,6 +93,10 @@ void ShowError(const QString& message) {
     }
 }
 
-void ShowError(const TFailure& failure) { ShowError(failure.Message()); }
+void ShowError(const TFailure& failure) {
+    ShowError(failure.Message());
+}
 
-void SetErrorSink(TErrorSink sink) { ErrorSink() = std::move(sink); }
+void SetErrorSink(TErrorSink sink) {
+    ErrorSink() = std::move(sink);
+}

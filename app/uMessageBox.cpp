@@ -75,6 +75,10 @@ void Beep() {
     QApplication::beep();
 }
 
-void SetMessageHandler(TMessageHandler handler) { MessageHandler() = std::move(handler); }
+void SetMessageHandler(TMessageHandler handler) {
+    MessageHandler() = std::move(handler);
+}
 
-void SetBeepHandler(TBeepHandler handler) { BeepHandler() = std::move(handler); }
+void SetBeepHandler(TBeepHandler handler) {
+    BeepHandler() = std::move(handler);
+}

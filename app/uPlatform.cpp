@@ -70,7 +70,9 @@ TDynamicLibrary::TDynamicLibrary(const QString& path) {
 #endif
 }
 
-TDynamicLibrary::~TDynamicLibrary() { Unload(); }
+TDynamicLibrary::~TDynamicLibrary() {
+    Unload();
+}
 
 TDynamicLibrary::TDynamicLibrary(TDynamicLibrary&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
 
@@ -105,7 +107,9 @@ void TDynamicLibrary::Unload() {
     FHandle = nullptr;
 }
 
-void SetShellOpenHandler(TShellOpenHandler handler) { ShellHandler() = std::move(handler); }
+void SetShellOpenHandler(TShellOpenHandler handler) {
+    ShellHandler() = std::move(handler);
+}
 
 void ShellOpen(const QString& target) {
     if (ShellHandler()) {
@@ -113,6 +117,8 @@ void ShellOpen(const QString& target) {
     }
 }
 
-QDateTime LocalNow() { return QDateTime::currentDateTime(); }
+QDateTime LocalNow() {
+    return QDateTime::currentDateTime();
+}
 
 } // namespace platform

@@ -22,7 +22,7 @@ using TShortText = std::uint8_t[1 + ShortTextCapacity];
 struct TSignalRec {
     TShortText Currency; // pair name, e.g. "GBP/CHF"
     std::uint8_t Pad1[7];
-    double Date; // days since 30 December 1899
+    double Date;     // days since 30 December 1899
     TShortText Time; // hhnn without separator, e.g. "0930"
     std::uint8_t Pad2[7];
     double Current; // inputs and outputs follow in this fixed order

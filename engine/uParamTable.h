@@ -70,16 +70,16 @@ static_assert(sizeof(TTableImage) == TableHeaderSize + MaxSlots * 920);
 // A slot as written in source: named fields, bands as a list.
 struct TCurrencySlotSource {
     std::string_view Name;
-    std::int32_t Decimals;
+    std::int32_t Decimals = 0;
     std::span<const TPriceBand> Bands;
-    TOffsetRange Sell24;
-    TOffsetRange Buy24;
-    TOffsetRange Sell48;
-    TOffsetRange Buy48;
-    TOffsetRange Sell72;
-    TOffsetRange Buy72;
-    TOffsetRange StopRange;
-    TOffsetRange LimitRange;
+    TOffsetRange Sell24{};
+    TOffsetRange Buy24{};
+    TOffsetRange Sell48{};
+    TOffsetRange Buy48{};
+    TOffsetRange Sell72{};
+    TOffsetRange Buy72{};
+    TOffsetRange StopRange{};
+    TOffsetRange LimitRange{};
 };
 
 // An active slot filled from its source; every byte not set is zero.

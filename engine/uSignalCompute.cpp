@@ -148,8 +148,12 @@ bool ComputeSignals(const TTableImage& table, TSignalRec& rec, TCalendarDate dat
         return false;
     }
     const std::int32_t decimals = slot->Decimals;
-    auto draw = [&](const TOffsetRange& range) { return RandomInRange(random, decimals, range); };
-    auto widen = [](double value) { return static_cast<Extended>(value); };
+    auto draw = [&](const TOffsetRange& range) {
+        return RandomInRange(random, decimals, range);
+    };
+    auto widen = [](double value) {
+        return static_cast<Extended>(value);
+    };
 
     const TPriceBand& band = FindBand(rec, *slot);
     rec.SellSig = static_cast<double>(widen(rec.Current) + draw(band.Sell));

@@ -42,7 +42,7 @@ TDecimalExpansion Expand(double value, int significantDigits) {
 void RoundToDecimals(double value, int decimals, std::string& integerDigits, std::string& decimalDigits) {
     const TDecimalExpansion expansion = Expand(std::fabs(value), 18);
     // Digit i of the expansion stands for 10^(Exponent - 1 - i).
-    std::string digits;   // all digits from 10^(intCount-1) down to 10^-decimals
+    std::string digits; // all digits from 10^(intCount-1) down to 10^-decimals
     const int intCount = std::max(expansion.Exponent, 0);
     for (int power = intCount - 1; power >= -decimals; --power) {
         const int index = expansion.Exponent - 1 - power;
@@ -80,7 +80,9 @@ struct TFormatSection {
 
 TFormatSection ParseSection(const QString& section) {
     TFormatSection parsed;
-    const auto isPlaceholder = [](QChar c) { return c == u'0' || c == u'#' || c == u'.' || c == u','; };
+    const auto isPlaceholder = [](QChar c) {
+        return c == u'0' || c == u'#' || c == u'.' || c == u',';
+    };
     qsizetype first = 0;
     while (first < section.size() && !isPlaceholder(section[first])) {
         ++first;

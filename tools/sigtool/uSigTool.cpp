@@ -17,7 +17,9 @@ struct TCommand {
     int (*Run)(const QStringList& args, std::FILE* out, std::FILE* err);
 };
 
-void PrintLine(std::FILE* stream, const QString& text) { std::fprintf(stream, "%s\n", qUtf8Printable(text)); }
+void PrintLine(std::FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", qUtf8Printable(text));
+}
 
 int Fail(std::FILE* err, const QString& message) {
     PrintLine(err, QStringLiteral("sigtool: ") + message);
@@ -41,7 +43,8 @@ int RunCompute(const QStringList& args, std::FILE* out, std::FILE* err) {
     for (int i = 0; i < 6; ++i) {
         const std::optional<double> price = ParsePrice(args[1 + i]);
         if (!price) {
-            return Fail(err, QStringLiteral("%1 is not a number: \"%2\"").arg(QLatin1String(priceNames[i]), args[1 + i]));
+            return Fail(err,
+                        QStringLiteral("%1 is not a number: \"%2\"").arg(QLatin1String(priceNames[i]), args[1 + i]));
         }
         prices[i] = *price;
     }
@@ -68,7 +71,7 @@ int RunCompute(const QStringList& args, std::FILE* out, std::FILE* err) {
         const char* Label;
         double Value;
     } lines[] = {
-        {"Buy signal: ", rec.BuySig},   {"Buy stop:   ", rec.BuyStop},  {"Buy limit:  ", rec.BuyLimit},
+        {"Buy signal: ", rec.BuySig},  {"Buy stop:   ", rec.BuyStop},  {"Buy limit:  ", rec.BuyLimit},
         {"Sell signal:", rec.SellSig}, {"Sell stop:  ", rec.SellStop}, {"Sell limit: ", rec.SellLimit},
     };
     for (const auto& line : lines) {

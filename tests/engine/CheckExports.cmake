@@ -1,0 +1,11 @@
+# Fails unless the library's dynamic symbol table defines exactly the four engine exports.
+execute_process(COMMAND "${NM}" -D --defined-only "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^ \n]+\n" names "${listing}")
+list(TRANSFORM names STRIP)
+list(SORT names)
+if(NOT names STREQUAL "fx_compute;fx_currdecimal;fx_currnames;fx_version")
+    message(FATAL_ERROR "unexpected exports: ${names}")
+endif()
