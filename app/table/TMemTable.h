@@ -2,42 +2,111 @@
 
 // An in-memory table of typed columns and rows with a cursor, a maintained sort order and notifications for
 // attached displays. The program keeps one per opened currency pair; its file format is TBinaryStreamFormat.
-//
-// DRAFT INTERFACE: the implementation may refine names and signatures; keep the roles.
 
 #include "TFailure.h"
+#include "uDisplayFormat.h"
 
+#include <QCollator>
 #include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
 #include <memory>
 #include <variant>
 #include <vector>
 
 class TBinaryStreamFormat;
 
-// How a column's non-empty value is held.
+// The column types a table can hold. Files name them by FieldTypeName; the names never change.
+enum class TFieldType {
+    SmallInt,
+    Integer,
+    Word,
+    AutoInc,
+    Boolean,
+    Float,
+    Currency,
+    BCD,
+    LargeInt,
+    Date,
+    Time,
+    DateTime,
+    String,
+    FixedChar,
+    Bytes,
+    VarBytes,
+    Blob,
+    Memo,
+    Graphic,
+    FmtMemo,
+    ParadoxOle,
+    DBaseOle,
+    TypedBinary,
+    ADT,
+    Array,
+    SQLTimeStamp,
+    FMTBcd,
+};
+
+// How a column's non-empty value is held: Integer as qint64, Boolean as bool, Extended as double (a Date is a
+// whole day count since 30 December 1899, a Time a fraction of a day), Text as QString.
 enum class TValueKind { Integer, Boolean, Extended, Text };
+
+// The name a file stores for type, e.g. "Date", "String", "Float".
+QString FieldTypeName(TFieldType type);
+// Exact, case-sensitive match; false for every name a table cannot hold ("Guid", "float", ...).
+bool FieldTypeFromName(const QString& name, TFieldType& type);
+TValueKind ValueKindOf(TFieldType type);
 
 // A column's value; std::monostate is the empty value (no value), which sorts before every value.
 using TFieldValue = std::variant<std::monostate, qint64, bool, double, QString>;
 
 enum class TFieldKind { Data, Calculated, Lookup, InternalCalc, Aggregate };
 
+QString FieldKindName(TFieldKind kind);
+// False for any other name.
+bool FieldKindFromName(const QString& name, TFieldKind& kind);
+
 struct TFieldDef {
-    QString Name;
-    QString TypeName;          // as stored in files: "Date", "String", "Float", ...
-    int Size = 0;              // text length for String columns, else 0
-    bool Required = false;
-    QString DisplayLabel;      // empty: the name is shown
-    QString EditMask;          // e.g. "!90:00;0; " for TIME
-    int DisplayWidth = 0;      // 0: the type's default (10 Date, Size for String, 10 Float)
+    QString Name{};
+    QString TypeName{};     // a name FieldTypeFromName accepts: "Date", "String", "Float", ...
+    int Size = 0;           // text columns: most characters kept (0: no limit); other types: always 0
+    bool Required = false;  // a posted row must have a value here
+    QString DisplayLabel{}; // empty: the name is shown
+    QString EditMask{};     // e.g. "!90:00;0; " for TIME; shapes the display text of a text column
+    int DisplayWidth = 0;   // 0: the type's default
     bool ReadOnly = false;
     TFieldKind Kind = TFieldKind::Data;
-    QString DefaultExpression;
-    QString DisplayFormat;     // e.g. "###,##0.0000" for Float columns; empty: default number display
+    QString DefaultExpression{};
+    QString DisplayFormat{}; // e.g. "###,##0.0000" for number columns; empty: the default number display
+
+    QString DisplayName() const { return DisplayLabel.isEmpty() ? Name : DisplayLabel; }
+    // The set width, or the type's default: the size for text columns, 10 for all others.
+    int EffectiveDisplayWidth() const;
+};
+
+// An index definition as a file stores it. The table keeps and writes these; its row order comes from
+// SetSortOrder alone.
+struct TIndexDef {
+    QString Name{};
+    QString Fields{};
+    QString DisplayName{};
+    bool Descending = false;
+    bool CaseInsensitive = false;
+    bool NonMaintained = false;
+    bool Unique = false;
+};
+
+// Row statuses as files store them. Rows the program creates or changes are unchanged (0); a row read from a
+// file keeps its status, and a deleted one (3) is never shown.
+enum TRowStatus : int { rsUnchanged = 0, rsModified = 1, rsInserted = 2, rsDeleted = 3 };
+
+// One version of a row: its status and one value per column, in column order.
+struct TRowData {
+    int Status = rsUnchanged;
+    std::vector<TFieldValue> Values;
 };
 
 enum class TTableState { Inactive, Browse, Edit, Insert };
@@ -48,73 +117,219 @@ public:
     explicit TMemTable(QObject* parent = nullptr);
     ~TMemTable() override;
 
-    // --- Columns
-    void ClearFields();
-    void AddField(const TFieldDef& def);
-    int FieldCount() const;
-    const TFieldDef& Field(int index) const;
-    TFieldDef& Field(int index);
-    int FieldIndex(const QString& name) const;          // -1 when missing
-    int FieldByName(const QString& name) const;         // throws TFailure "Field '%s' not found"
+    // --- Columns. Columns are defined while the table is closed.
 
-    // --- Open / close
+    // Closes the table (its rows go) and removes every column; the sort order goes with them.
+    void ClearFields();
+    // Throws TFailure "Unknown field type (%s)" for a type name FieldTypeFromName refuses, and when the table
+    // is open. Sizes of non-text columns and negative sizes become 0.
+    void AddField(const TFieldDef& def);
+    int FieldCount() const { return static_cast<int>(FFields.size()); }
+    // index must be 0..FieldCount()-1. Through the non-const reference only the display properties (label,
+    // mask, width, format) and the Required and ReadOnly flags may change, and attached displays are not told;
+    // the setters below tell them. A column's name, type and size are fixed once added.
+    const TFieldDef& Field(int index) const { return FFields.at(static_cast<std::size_t>(index)); }
+    TFieldDef& Field(int index) { return FFields.at(static_cast<std::size_t>(index)); }
+    TFieldType FieldType(int index) const { return FTypes.at(static_cast<std::size_t>(index)); }
+    // Case-insensitive; -1 when missing.
+    int FieldIndex(const QString& name) const;
+    // As FieldIndex, but throws TFailure "Field '%s' not found" when missing.
+    int FieldByName(const QString& name) const;
+    // Display properties may change at any time; attached displays are told.
+    void SetDisplayLabel(int field, const QString& label);
+    void SetEditMask(int field, const QString& mask);
+    void SetDisplayFormat(int field, const QString& format);
+    void SetDisplayWidth(int field, int width);
+    void SetRequired(int field, bool required);
+    void SetReadOnly(int field, bool readOnly);
+
+    const std::vector<TIndexDef>& IndexDefs() const { return FIndexDefs; }
+    void SetIndexDefs(std::vector<TIndexDef> defs) { FIndexDefs = std::move(defs); }
+
+    // --- Open / close. Closing discards the rows; columns, index definitions and sort order stay.
     void Open();
     void Close();
-    bool IsOpen() const;
-    TTableState State() const;
+    bool IsOpen() const { return FState != TTableState::Inactive; }
+    TTableState State() const { return FState; }
 
-    // --- Rows and cursor (positions are 1-based in row order)
-    int RecordCount() const;
-    bool IsEmpty() const;
-    void First();
-    void Last();
-    void Next();
-    void Prior();
-    bool Bof() const;
-    bool Eof() const;
-    int RecNo() const;              // -1 when empty
-    void SetRecNo(int recNo);        // ignored unless 1..RecordCount()
+    // --- Rows and cursor, all in row order. Moving the cursor while a row is edited posts it first.
+    int RecordCount() const { return static_cast<int>(FRows.size()); }
+    bool IsEmpty() const { return FRows.empty(); }
+    void First(); // sets Bof
+    void Last();  // sets Eof
+    void Next();  // at the last row only sets Eof
+    void Prior(); // at the first row only sets Bof
+    bool Bof() const { return FBof; }
+    bool Eof() const { return FEof; }
+    int RecNo() const;        // 1 for the first row in order; -1 when empty or while a new row is appended
+    void SetRecNo(int recNo); // ignored unless 1..RecordCount()
 
-    // --- Values of the current row (or of the row being edited)
+    // --- Values of the current row, or of the row being edited.
     TFieldValue Value(int field) const;
     TFieldValue Value(const QString& name) const;
-    void SetValue(int field, const TFieldValue& value); // needs Edit/Insert state; String cut to Size,
-    void SetValue(const QString& name, const TFieldValue& value); // Date keeps the whole day
+    // Needs the Edit or Insert state. Stores value as the column holds it: a text cut to the column's size
+    // (an empty text is the empty value), a Date as its whole day, an integer in a number column as a double.
+    // Throws TFailure for a read-only column or a value of the wrong kind.
+    void SetValue(int field, const TFieldValue& value);
+    void SetValue(const QString& name, const TFieldValue& value);
+    // The current row's text as displays show it (see RowDisplayText).
+    QString DisplayText(int field) const;
 
-    // --- Random access for displays (0-based position in row order), no cursor move
+    // --- Random access for displays and for the file writer; position is 0-based in row order and the
+    // cursor does not move.
+
+    // The empty value outside the rows or columns.
     TFieldValue RowValue(int position, int field) const;
+    // Date in the locale's short date format, a text column through its edit mask, a number through its
+    // display format; empty for the empty value and outside the rows or columns.
     QString RowDisplayText(int position, int field) const;
-    QString DisplayText(int field) const; // of the current row
+    // Throws TFailure when position is not 0..RecordCount()-1.
+    const TRowData& Row(int position) const;
+    // Earlier versions of the row a file carried; kept in memory, never written again.
+    const std::vector<TRowData>& OlderVersions(int position) const;
+    // Rows a file marked deleted: kept out of the rows, the count and the written file.
+    int DeletedRowCount() const { return static_cast<int>(FDeletedRows.size()); }
 
-    // --- Editing
-    void Append();   // new row in the edit buffer
-    void Edit();     // edit the current row
-    void Post();     // checks Required ("Field '%s' must have a value"), places the row in the order
+    // --- Editing.
+
+    // Starts a new row in the edit buffer (Insert state); Post adds it.
+    void Append();
+    // Starts editing the current row (Edit state); on an empty table this starts a new row, as Append.
+    void Edit();
+    // Throws TFailure "Field '%s' must have a value" for the first required column without a value and keeps
+    // the row in edit. Otherwise stores the row with status unchanged (0), moves it at once to its place in
+    // the order and makes it current.
+    void Post();
     void Cancel();
-    void Delete();   // "Cannot perform this operation on an empty dataset"
+    // Deletes the current row; the row after it becomes current, or the new last row when it was the last.
+    // While a new row is appended this only cancels it. Throws TFailure "Cannot perform this operation on
+    // an empty dataset" when there is no row.
+    void Delete();
 
-    // --- Maintained order
+    // --- Maintained order: posted rows take their place at once, rows with equal keys keep no order.
+
+    // Orders by the named columns; texts compare in the locale's collation. The empty value sorts before
+    // every value in either direction. Throws TFailure "Field '%s' not found". The current row stays current.
     void SetSortOrder(const QStringList& fields, bool descending, bool caseInsensitive);
-    bool HasSortOrder() const;
-    // Moves to the first row whose key columns equal key (texts compared as the order compares them).
-    bool Locate(const std::vector<TFieldValue>& key);
-    // Number of rows that sort before key in the maintained order.
+    void ClearSortOrder();
+    bool HasSortOrder() const { return !FSortColumns.empty(); }
+    QStringList SortFields() const { return FSortFields; }
+
+    // Moves to the first row in order whose columns fields equal key (texts case-insensitive) and returns
+    // true; returns false and stays when none does. Bisects when fields lead a case-insensitive order, else
+    // walks every row. A QString key compares as text even when empty; std::monostate is the empty value.
+    bool Locate(const QStringList& fields, const std::vector<TFieldValue>& key);
+    // The number of rows that sort before key, compared on the first key.size() order columns; 0 when the
+    // table has no order. Keys are taken as Locate takes them, e.g. {day, QString()} counts the rows of
+    // later days and of that day, since "" sorts after every time in a descending order.
     int CountBefore(const std::vector<TFieldValue>& key) const;
 
-    // --- Display updates
-    void DisableControls();  // nested
-    void EnableControls();   // displays refresh when the last suspension ends
-    bool ControlsDisabled() const;
+    // --- Display updates: DataChanged, CurrentChanged and StateChanged are held back while suspended
+    // (nested) and emitted when the last suspension ends, each once if it was due.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return FDisableCount > 0; }
 
-    // --- Locale for display texts and collation (the system locale by default)
+    // --- Locale of display texts (short date, separators) and of text collation; the system locale until set.
     void SetLocale(const QLocale& locale);
+    QLocale Locale() const { return FLocale; }
 
-    // --- The file format object (owned)
-    TBinaryStreamFormat& DefaultFormat();
+    // --- The file format object, owned by the table.
+    TBinaryStreamFormat& DefaultFormat() { return *FDefaultFormat; }
+    const TBinaryStreamFormat& DefaultFormat() const { return *FDefaultFormat; }
+
+    // Free for the owner: the program keeps the pair's data-file path and its number of decimals here.
     QString PersistentFile;
     int Tag = 0;
 
 signals:
-    void DataChanged();     // rows, values or columns changed
-    void CurrentChanged();  // the current row moved
+    void DataChanged();    // rows, values or columns changed
+    void CurrentChanged(); // the current row or the Bof/Eof flags changed
+    void StateChanged();   // the table opened, closed, or started or ended an edit
+
+private:
+    // The file reader fills the table through the loading hooks below.
+    friend class TBinaryStreamFormat;
+    friend class TTableLoader;
+
+    struct TRow {
+        TRowData Current;
+        std::vector<TRowData> Older;
+    };
+
+    // Loading from a file. Between LoadBegin and LoadFinish displays are suspended by the loader.
+    void LoadBegin();
+    void LoadReplaceFields(std::vector<TFieldDef> fields);
+    void LoadClearRows();
+    void LoadAddRow(TRowData current, std::vector<TRowData> older);
+    // Rebuilds the order from the rows held, opens the table and makes the first row current.
+    void LoadFinish();
+    // A number or a text as column field stores it: a Date keeps its whole day, a String is cut to its size.
+    double StoredNumber(int field, double number) const {
+        if (FTypes[static_cast<std::size_t>(field)] == TFieldType::Date && std::isfinite(number)) {
+            return std::trunc(number) + 0.0; // + 0.0 turns -0.0 into day 0
+        }
+        return number;
+    }
+    QString StoredText(int field, QString text) const;
+
+    void CheckOpen() const;
+    void CheckBrowseMode();
+    TFieldValue StoredValue(int field, const TFieldValue& value, bool asKey) const;
+    QString FormatValue(int field, const TFieldValue& value) const;
+    int CompareRowToKey(const TRowData& row, const std::vector<TFieldValue>& key) const;
+    int CompareRows(const TRowData& a, const TRowData& b) const;
+    std::vector<TFieldValue> KeyFor(const std::vector<int>& columns, const std::vector<TFieldValue>& key) const;
+    int PlaceFor(const TRowData& row) const;
+    void ResolveSortOrder();
+    void SortRows();
+    // Notifies CurrentChanged when anything changed, or always when rowChanged (another row is under the cursor).
+    void MoveCursor(int position, bool bof, bool eof, bool rowChanged = false);
+    void SetState(TTableState state);
+    void NotifyData();
+    void NotifyCurrent();
+    void NotifyState();
+    void CheckField(int index) const;
+    TFieldDef& MutableField(int index);
+
+    std::vector<TFieldDef> FFields;
+    std::vector<TFieldType> FTypes; // resolved from the type names, one per column
+    std::vector<TIndexDef> FIndexDefs;
+    std::vector<TRow> FRows;
+    std::vector<TRow> FDeletedRows;
+    TTableState FState = TTableState::Inactive;
+    int FCurrent = -1;
+    bool FBof = true;
+    bool FEof = true;
+    std::vector<TFieldValue> FBuffer;
+
+    QStringList FSortFields;
+    std::vector<int> FSortColumns;
+    bool FSortDescending = false;
+    bool FSortCaseInsensitive = false;
+
+    QLocale FLocale;
+    QCollator FCollator;       // the order's collation
+    QCollator FLocateCollator; // always case-insensitive, for Locate's equality
+    TNumberSeparators FSeparators;
+    QChar FTimeSeparator;
+
+    int FDisableCount = 0;
+    bool FPendingData = false;
+    bool FPendingCurrent = false;
+    bool FPendingState = false;
+
+    std::unique_ptr<TBinaryStreamFormat> FDefaultFormat;
+};
+
+// Suspends a table's display updates for a scope; they resume even when the scope ends with an exception.
+class TControlsSuspension {
+public:
+    explicit TControlsSuspension(TMemTable& table) : FTable(table) { FTable.DisableControls(); }
+    ~TControlsSuspension() { FTable.EnableControls(); }
+    TControlsSuspension(const TControlsSuspension&) = delete;
+    TControlsSuspension& operator=(const TControlsSuspension&) = delete;
+
+private:
+    TMemTable& FTable;
 };

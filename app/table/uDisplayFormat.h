@@ -24,7 +24,7 @@ QChar SystemTimeSeparator();
 QString FormatFloat(const QString& format, double value, const TNumberSeparators& separators);
 
 // The shortest general form with at most 15 significant digits: no group separators, trailing zeros dropped,
-// "0" for zero, exponent form ("1.5E-6", "1E20") only below 0.00001 or from 15 integer digits on.
+// "0" for zero, exponent form ("1.5E-6", "1E20") only below 0.00001 or from 16 integer digits on.
 QString FloatToStr(double value, QChar decimalSeparator);
 
 // Applies an edit mask "mask;keepLiterals;blank" to text as stored (without literals): mask characters
