@@ -1,11 +1,19 @@
 #include "uSigTool.h"
 
+#include "TBinaryStreamFormat.h"
 #include "TSignalRec.h"
+#include "uDM.h"
 #include "uForexAPI.h"
 
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace {
 
@@ -80,8 +88,303 @@ int RunCompute(const QStringList& args, std::FILE* out, std::FILE* err) {
     return 0;
 }
 
+// The shortest text that reads back to the same double.
+std::string ShortestNumber(double value) {
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// JSON number for a double; non-finite values as the tokens most JSON readers accept.
+std::string JsonNumber(double value) {
+    if (std::isnan(value)) {
+        return "NaN";
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? "Infinity" : "-Infinity";
+    }
+    return ShortestNumber(value);
+}
+
+std::string JsonString(const QString& text) {
+    std::string json = "\"";
+    for (const char c : text.toStdString()) {
+        switch (c) {
+        case '"':
+            json += "\\\"";
+            break;
+        case '\\':
+            json += "\\\\";
+            break;
+        case '\n':
+            json += "\\n";
+            break;
+        case '\r':
+            json += "\\r";
+            break;
+        case '\t':
+            json += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                json += escaped;
+            } else {
+                json += c;
+            }
+        }
+    }
+    return json + "\"";
+}
+
+std::string JsonValue(const TFieldValue& value) {
+    struct TVisitor {
+        std::string operator()(std::monostate) const { return "null"; }
+        std::string operator()(qint64 integer) const { return std::to_string(integer); }
+        std::string operator()(bool boolean) const { return boolean ? "true" : "false"; }
+        std::string operator()(double number) const { return JsonNumber(number); }
+        std::string operator()(const QString& text) const { return JsonString(text); }
+    };
+    return std::visit(TVisitor{}, value);
+}
+
+const char* KindName(TFieldKind kind) {
+    switch (kind) {
+    case TFieldKind::Data:
+        return "Data";
+    case TFieldKind::Calculated:
+        return "Calculated";
+    case TFieldKind::Lookup:
+        return "Lookup";
+    case TFieldKind::InternalCalc:
+        return "InternalCalc";
+    case TFieldKind::Aggregate:
+        return "Aggregate";
+    }
+    return "Data";
+}
+
+// A table with the program's columns, as the program has it before it reads a pair's file.
+void PrepareProgramTable(TMemTable& table, const QString& path) {
+    table.PersistentFile = path;
+    table.DefaultFormat().SetBufferSize(TableBufferSize);
+    DefineSignalColumns(table);
+    table.Open();
+}
+
+int RunDump(const QStringList& args, std::FILE* out, std::FILE* /*err*/) {
+    TMemTable table;
+    PrepareProgramTable(table, args[0]);
+    std::optional<QString> error;
+    try {
+        table.DefaultFormat().ReadTableFile(table, args[0]);
+    } catch (const TFailure& failure) {
+        error = failure.Message();
+    }
+    const int version = table.DefaultFormat().LastReadVersion();
+    std::string json = "{\"version\": " + (version != 0 ? std::to_string(version) : std::string("null"));
+    json += ", \"columns\": [";
+    for (int i = 0; i < table.FieldCount(); ++i) {
+        const TFieldDef& field = table.Field(i);
+        json += i > 0 ? ", " : "";
+        json += "{\"name\": " + JsonString(field.Name) + ", \"type\": " + JsonString(field.TypeName) +
+                ", \"size\": " + std::to_string(field.Size) + ", \"label\": " + JsonString(field.DisplayName()) +
+                ", \"mask\": " + JsonString(field.EditMask) +
+                ", \"width\": " + std::to_string(field.EffectiveDisplayWidth()) +
+                ", \"required\": " + (field.Required ? "true" : "false") +
+                ", \"readonly\": " + (field.ReadOnly ? "true" : "false") + ", \"kind\": " +
+                JsonString(QString::fromLatin1(KindName(field.Kind))) +
+                ", \"default\": " + JsonString(field.DefaultExpression) + "}";
+    }
+    json += "], \"rows\": [";
+    for (int row = 0; row < table.RecordCount(); ++row) {
+        json += row > 0 ? ", [" : "[";
+        for (int i = 0; i < table.FieldCount(); ++i) {
+            json += (i > 0 ? ", " : "") + JsonValue(table.RowValue(row, i));
+        }
+        json += "]";
+    }
+    json += "], \"error\": " + (error ? JsonString(*error) : std::string("null")) + "}\n";
+    std::fputs(json.c_str(), out);
+    return error ? 1 : 0;
+}
+
+// The program's columns in their order, as CSV names.
+const QString CsvHeader = QStringLiteral(
+    "date,time,current,highest,lowest,price24,price48,price72,buy_sig,buy_stop,buy_limit,sell_sig,sell_stop,sell_limit");
+const QDate DayZero(1899, 12, 30);
+
+QString CsvCell(const QString& text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) {
+        return text;
+    }
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+int RunExport(const QStringList& args, std::FILE* out, std::FILE* err) {
+    if (!QFileInfo::exists(args[0])) {
+        return Fail(err, QStringLiteral("no such data file: %1").arg(args[0]));
+    }
+    TMemTable table;
+    std::vector<int> columns;
+    try {
+        PrepareProgramTable(table, args[0]);
+        LoadSignalTable(table);
+        for (const QString& name : SignalColumnNames()) {
+            columns.push_back(table.FieldByName(name));
+        }
+    } catch (const TFailure& failure) {
+        return Fail(err, failure.Message());
+    }
+    PrintLine(out, CsvHeader);
+    for (int row = 0; row < table.RecordCount(); ++row) {
+        QStringList cells;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const TFieldValue value = table.RowValue(row, columns[i]);
+            if (std::holds_alternative<std::monostate>(value)) {
+                cells << QString();
+            } else if (i == 0) {
+                const double day = std::holds_alternative<double>(value) ? std::get<double>(value) : 0.0;
+                cells << DayZero.addDays(static_cast<qint64>(std::trunc(day))).toString(Qt::ISODate);
+            } else if (const QString* text = std::get_if<QString>(&value)) {
+                cells << CsvCell(*text);
+            } else if (const double* number = std::get_if<double>(&value)) {
+                cells << QString::fromStdString(JsonNumber(*number));
+            } else {
+                cells << QString::fromStdString(JsonValue(value));
+            }
+        }
+        PrintLine(out, cells.join(u','));
+    }
+    return 0;
+}
+
+// One CSV line split into cells; quoted cells may hold commas and doubled quotes.
+std::optional<QStringList> SplitCsvLine(const QString& line) {
+    QStringList cells;
+    QString cell;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
+                cell += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == u'"' && cell.isEmpty()) {
+            quoted = true;
+        } else if (c == u',') {
+            cells << cell;
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    if (quoted) {
+        return std::nullopt;
+    }
+    cells << cell;
+    return cells;
+}
+
+// A signal record from one CSV line, or the reason it is malformed.
+std::optional<TSignalRec> RecordFromCsv(const QString& line, QString& problem) {
+    const std::optional<QStringList> cells = SplitCsvLine(line);
+    if (!cells || cells->size() != 14) {
+        problem = QStringLiteral("expected 14 comma-separated values");
+        return std::nullopt;
+    }
+    TSignalRec rec = MakeEmptySignalRec("");
+    const QDate date = QDate::fromString(cells->at(0).trimmed(), Qt::ISODate);
+    if (!date.isValid()) {
+        problem = QStringLiteral("date \"%1\" is not YYYY-MM-DD").arg(cells->at(0));
+        return std::nullopt;
+    }
+    rec.Date = static_cast<double>(DayZero.daysTo(date));
+    const QString time = cells->at(1).trimmed();
+    if (time.isEmpty() || time.size() > 8) {
+        problem = QStringLiteral("time \"%1\" must have 1 to 8 characters").arg(cells->at(1));
+        return std::nullopt;
+    }
+    WriteShortText(rec.Time, time.toLatin1().toStdString());
+    double* prices[] = {&rec.Current, &rec.Highest,  &rec.Lowest, &rec.Price24, &rec.Price48,  &rec.Price64,
+                        &rec.BuySig,  &rec.BuyStop,  &rec.BuyLimit, &rec.SellSig, &rec.SellStop, &rec.SellLimit};
+    const QStringList names = CsvHeader.split(u',');
+    for (int i = 0; i < 12; ++i) {
+        const std::optional<double> price = ParsePrice(cells->at(2 + i));
+        if (!price) {
+            problem = QStringLiteral("%1 \"%2\" is not a number").arg(names[2 + i], cells->at(2 + i));
+            return std::nullopt;
+        }
+        *prices[i] = *price;
+    }
+    return rec;
+}
+
+int RunImport(const QStringList& args, std::FILE* /*out*/, std::FILE* err) {
+    QFile csv(args[1]);
+    if (!csv.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return Fail(err, QStringLiteral("cannot read %1: %2").arg(args[1], csv.errorString()));
+    }
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split(u'\n');
+    std::vector<std::pair<int, TSignalRec>> records;
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        if (i == 0) {
+            if (line.trimmed().compare(CsvHeader, Qt::CaseInsensitive) != 0) {
+                return Fail(err, QStringLiteral("%1 line 1: the header must be %2").arg(args[1], CsvHeader));
+            }
+            continue;
+        }
+        if (line.trimmed().isEmpty()) {
+            continue;
+        }
+        QString problem;
+        const std::optional<TSignalRec> rec = RecordFromCsv(line, problem);
+        if (!rec) {
+            return Fail(err, QStringLiteral("%1 line %2: %3").arg(args[1]).arg(i + 1).arg(problem));
+        }
+        records.emplace_back(i + 1, *rec);
+    }
+
+    TMemTable table;
+    try {
+        PrepareProgramTable(table, args[0]);
+        LoadSignalTable(table);
+    } catch (const TFailure& failure) {
+        return Fail(err, QStringLiteral("%1: %2").arg(args[0], failure.Message()));
+    }
+    const int today = LocalDayNumber();
+    for (const auto& [lineNumber, rec] : records) {
+        try {
+            PlaceRecord(table, rec, today);
+        } catch (const TFailure& failure) {
+            return Fail(err, QStringLiteral("%1 line %2: %3").arg(args[1]).arg(lineNumber).arg(failure.Message()));
+        }
+    }
+    try {
+        table.DefaultFormat().WriteTableFile(table, args[0]);
+    } catch (const TFailure& failure) {
+        return Fail(err, failure.Message());
+    }
+    return 0;
+}
+
 constexpr TCommand Commands[] = {
     {"compute", "compute PAIR CURRENT HIGHEST LOWEST PRICE24 PRICE48 PRICE72", 7, 7, RunCompute},
+    {"dump", "dump FILE          (a data file as JSON)", 1, 1, RunDump},
+    {"export", "export FILE        (a data file's rows as CSV, newest first)", 1, 1, RunExport},
+    {"import", "import FILE CSV    (stores the CSV rows into the data file)", 2, 2, RunImport},
 };
 
 void PrintUsage(std::FILE* stream) {

@@ -1,0 +1,61 @@
+#pragma once
+
+// The data module: one ordered table of at most 128 signal records per opened currency pair, and the
+// operations the windows use on it. Every change rewrites the pair's data file at once; every operation runs
+// under one guard that shows a failure with ShowError and answers false.
+
+#include "TMemTable.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+struct TSignalRec;
+
+inline constexpr int MaxTableRows = 128;
+// Rows older than this many days before today are pruned first when a table outgrows MaxTableRows.
+inline constexpr int PruneAgeDays = 6584;
+inline constexpr int TableBufferSize = 32768;
+inline constexpr char TimeEditMask[] = "!90:00;0; ";
+
+// Full path of the pair's data file: the program's directory and the name's letters, digits and "_" with
+// ".kvt" ("EUR/USD" gives EURUSD.kvt).
+QString CurrencyFilePath(const QString& name);
+
+// Names of the program's 14 columns in column order.
+QStringList SignalColumnNames();
+
+// Defines the program's 14 columns (DATE, TIME, twelve prices) on a closed table.
+void DefineSignalColumns(TMemTable& table);
+
+// Reads the file at table.PersistentFile when it exists, then gives the prices their display format (from
+// table.Tag), TIME its mask, orders the rows newest first and makes the newest current. Throws TFailure; after
+// a failed read the table keeps the rows read, unformatted and unordered.
+void LoadSignalTable(TMemTable& table);
+
+// The day count of today's local date.
+int LocalDayNumber();
+
+// Stores r as a row without writing the file: replaces the prices of the row with r's day and time or appends
+// a row, then prunes one row if the table holds more than MaxTableRows. Leaves the stored row current when it
+// is still there. Throws TFailure.
+void PlaceRecord(TMemTable& table, const TSignalRec& r, int today);
+
+class Tdm : public QObject {
+    Q_OBJECT
+public:
+    explicit Tdm(QObject* parent = nullptr);
+
+    // A new open table of the pair, owned by the data module; returned also when opening failed.
+    TMemTable* OpenCurrencyTable(const QString& name);
+
+    bool StoreRecord(TMemTable& table, const TSignalRec& r);
+    bool UpdateCurrentRecord(TMemTable& table, const TSignalRec& r);
+    bool DeleteCurrentRecord(TMemTable& table);
+    bool ReadCurrentRecord(TMemTable& table, TSignalRec& r, const QString& name);
+
+    // Sets the twelve price columns of the row being edited from r.
+    static void AssignPrices(TMemTable& table, const TSignalRec& r);
+};
