@@ -47,6 +47,16 @@ constexpr int BorderWidth = 4;
 constexpr int WaitTicks = 12;
 constexpr int CancelledCountdown = -8;
 
+// A date edit whose Tab goes to the next control, not to the next part of the date: the day, month and
+// year are reached with the arrow keys, as in the platform's date pickers.
+class TDateEdit : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
 int& TickInterval() {
     static int interval = 1000;
     return interval;
@@ -276,7 +286,7 @@ void TfInput::BuildControls() {
     GroupBox1 = makeGroup("GroupBox1", QStringLiteral("General information"), {0, 0, ClientWidth, 57});
     MakePicture(GroupBox1, GeneralInformationPicture(), {10, 18});
     MakeLabel(GroupBox1, QStringLiteral("Date"), {52, 13, 121, 14});
-    eDate = new QDateEdit(GroupBox1);
+    eDate = new TDateEdit(GroupBox1);
     eDate->setObjectName(QStringLiteral("eDate"));
     eDate->setFont(SansSerif());
     eDate->setGeometry(52, 28, 121, 21);
