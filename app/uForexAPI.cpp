@@ -21,6 +21,19 @@ bool FileExists(const QString& path) {
     return info.exists() && info.isFile();
 }
 
+// The engine's full path, worked out again only when the program directory changes (tests move it): the
+// engine is loaded for every single call, so the path should cost nothing.
+const QString& EnginePath() {
+    static QString directory;
+    static QString path;
+    const QString current = platform::ProgramDirectory();
+    if (path.isEmpty() || current != directory) {
+        directory = current;
+        path = AppFilePath(QString::fromLatin1(platform::EngineLibraryName));
+    }
+    return path;
+}
+
 } // namespace
 
 QString JoinAppPath(const QString& directory, const QString& name, QChar separator) {
@@ -40,12 +53,13 @@ QString AppFilePath(const QString& name) {
 }
 
 bool EngineExists() {
-    return FileExists(AppFilePath(QString::fromLatin1(platform::EngineLibraryName)));
+    return FileExists(EnginePath());
 }
 
 platform::TDynamicLibrary LoadEngine() {
-    const QString path = AppFilePath(QString::fromLatin1(platform::EngineLibraryName));
-    if (!FileExists(path)) {
+    // Anything but a loadable file (a folder of that name, say) fails to load and also gives none.
+    const QString& path = EnginePath();
+    if (!QFileInfo::exists(path)) {
         return {};
     }
     return platform::TDynamicLibrary(path);

@@ -66,7 +66,8 @@ TDynamicLibrary::TDynamicLibrary(const QString& path) {
 #if defined(_WIN32)
     FHandle = reinterpret_cast<void*>(LoadLibraryW(reinterpret_cast<LPCWSTR>(path.utf16())));
 #else
-    FHandle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    // Lazy binding: only the functions a call actually uses get resolved, and the library lives for one call.
+    FHandle = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
 #endif
 }
 

@@ -6,28 +6,36 @@
 #include "uParamTable.h"
 #include "uSignalCompute.h"
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
 
 namespace {
 
-// Today's local calendar date. The last answer is kept for the second it was asked in, because the
-// time-zone conversion costs more than the whole computation.
+// Today's local calendar date. The time-zone conversion costs as much as the computation, so the answer is
+// kept for the second it was asked in: the second and the date packed into one atomic word, which needs no
+// thread-local storage and can never be read half-written.
 sigeng::TCalendarDate LocalDate() {
-    thread_local std::time_t cachedSecond = -1;
-    thread_local sigeng::TCalendarDate cachedDate{};
+    static std::atomic<std::uint64_t> cached{0};
     const std::time_t now = std::time(nullptr);
-    if (now != cachedSecond) {
-        std::tm local{};
-#if defined(_WIN32)
-        localtime_s(&local, &now);
-#else
-        localtime_r(&now, &local);
-#endif
-        cachedDate = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-        cachedSecond = now;
+    const auto second = static_cast<std::uint64_t>(now) & 0xFFFFFFFFFFull; // 40 bits: far beyond any date
+    const std::uint64_t packed = cached.load(std::memory_order_relaxed);
+    if (packed != 0 && packed >> 24 == second) {
+        const auto ymd = static_cast<int>(packed & 0xFFFFFF); // yyyymmdd fits in 24 bits until year 1677
+        return {ymd / 10000, ymd / 100 % 100, ymd % 100};
     }
-    return cachedDate;
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    const sigeng::TCalendarDate date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const int ymd = date.Year * 10000 + date.Month * 100 + date.Day;
+    if (ymd > 0 && ymd < (1 << 24)) {
+        cached.store(second << 24 | static_cast<std::uint64_t>(ymd), std::memory_order_relaxed);
+    }
+    return date;
 }
 
 } // namespace

@@ -347,9 +347,27 @@ std::array<std::uint8_t, TableBlockSize> MakeTableBlock(const TTableImage& table
     return block;
 }
 
+namespace {
+
+// Byte-wise equality of two short names; a plain loop, so the lookup of a pair needs no C library call
+// (each one would have to be bound again every time the library is loaded).
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 const TCurrencySlot* FindSlot(const TTableImage& table, std::string_view name) {
     for (const TCurrencySlot& slot : table.Slots) {
-        if (slot.Active != 0 && slot.Name[0] == name.size() && slot.NameText() == name) {
+        if (slot.Active != 0 && slot.Name[0] == name.size() && SameName(slot.NameText(), name)) {
             return &slot;
         }
     }

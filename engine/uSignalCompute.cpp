@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 static_assert(std::numeric_limits<long double>::digits == 64,
@@ -18,10 +19,18 @@ using Extended = long double;
 // 1/10000 rounded to 64 significant bits, as the extended constant the ranges are compared with.
 constexpr Extended DrawThreshold = 0.0001L;
 
-// 10^decimals formed as a 32-bit integer; 1 for zero or negative decimals.
+// 10^decimals formed as a 32-bit integer (wrapping as 32-bit arithmetic does); 1 for zero or negative decimals.
 std::int32_t PowerOfTen(std::int32_t decimals) {
-    std::uint32_t power = 1;
-    for (std::int32_t i = 0; i < decimals; ++i) {
+    static constexpr std::uint32_t powers[] = {1u,      10u,      100u,      1000u,      10000u,
+                                               100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
+    if (decimals <= 0) {
+        return 1;
+    }
+    if (decimals < static_cast<std::int32_t>(std::size(powers))) {
+        return static_cast<std::int32_t>(powers[decimals]);
+    }
+    std::uint32_t power = powers[9];
+    for (std::int32_t i = 9; i < decimals; ++i) {
         power *= 10u;
     }
     return static_cast<std::int32_t>(power);
@@ -29,17 +38,25 @@ std::int32_t PowerOfTen(std::int32_t decimals) {
 
 // The low 32 bits of round(value) (ties to even), as a 64-bit rounding would keep them.
 std::uint32_t LowWordOfRounded(Extended value) {
-    const Extended rounded = std::nearbyint(value); // the default rounding mode: nearest, ties to even
+    // rint rounds in the default mode, nearest with ties to even, without the cost of saving the FPU state.
+    const Extended rounded = std::rint(value);
     constexpr Extended twoTo63 = 9223372036854775808.0L;
     if (std::fabs(rounded) < twoTo63) {
-        return static_cast<std::uint32_t>(static_cast<std::int64_t>(rounded));
+        return static_cast<std::uint32_t>(std::llrint(rounded));
     }
-    // Far outside any table's ranges; keep the arithmetic defined.
-    Extended low = std::fmod(rounded, 4294967296.0L);
-    if (low < 0) {
-        low += 4294967296.0L;
+    // Far outside any table's ranges; keep the arithmetic defined: the low word of a multiple of 2^32 is 0,
+    // else take the value apart in 32-bit steps.
+    Extended magnitude = std::fabs(rounded);
+    constexpr Extended twoTo32 = 4294967296.0L;
+    Extended scale = twoTo32;
+    while (magnitude / scale >= twoTo32) {
+        scale *= twoTo32;
     }
-    return static_cast<std::uint32_t>(low);
+    for (; scale >= twoTo32; scale /= twoTo32) {
+        magnitude -= std::floor(magnitude / scale) * scale;
+    }
+    const auto low = static_cast<std::uint32_t>(static_cast<std::uint64_t>(magnitude));
+    return rounded < 0 ? 0u - low : low;
 }
 
 } // namespace
@@ -137,7 +154,7 @@ const TPriceBand& FindBand(const TSignalRec& rec, const TCurrencySlot& slot) {
     return slot.Bands[validBands - 1];
 }
 
-bool ComputeSignals(const TTableImage& table, TSignalRec& rec, TCalendarDate date, std::vector<TDraw>* trace) {
+bool ComputeSignals(const TTableImage& table, TSignalRec& rec, TCalendarDate date, TDrawTrace* trace) {
     TRandom random(SeedFromDate(date), trace);
     const std::optional<std::string_view> name = ReadShortText(rec.Currency);
     if (!name) {

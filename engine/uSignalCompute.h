@@ -6,7 +6,7 @@
 #include "uParamTable.h"
 
 #include <cstdint>
-#include <vector>
+#include <span>
 
 struct TSignalRec;
 
@@ -31,17 +31,38 @@ struct TDraw {
     bool operator==(const TDraw&) const = default;
 };
 
-// The 32-bit linear congruential generator. An optional trace records every draw, for tests.
+// The draws of one computation, for tests. A fixed buffer: the engine library allocates nothing.
+class TDrawTrace {
+public:
+    static constexpr int Capacity = 16; // a computation makes at most nine draws
+
+    void Add(TDraw draw) {
+        if (FCount < Capacity) {
+            FDraws[FCount] = draw;
+        }
+        ++FCount;
+    }
+    int Count() const { return FCount; }
+    std::span<const TDraw> Draws() const {
+        return {FDraws, static_cast<std::size_t>(FCount < Capacity ? FCount : Capacity)};
+    }
+
+private:
+    TDraw FDraws[Capacity] = {};
+    int FCount = 0;
+};
+
+// The 32-bit linear congruential generator. An optional trace records every draw.
 class TRandom {
 public:
-    explicit TRandom(std::uint32_t seed, std::vector<TDraw>* trace = nullptr) : FSeed(seed), FTrace(trace) {}
+    explicit TRandom(std::uint32_t seed, TDrawTrace* trace = nullptr) : FSeed(seed), FTrace(trace) {}
 
     // One draw, 0 <= result < n (0 when n is 0).
     std::uint32_t RandomBelow(std::uint32_t n) {
         FSeed = FSeed * 134775813u + 1u;
         const auto result = static_cast<std::uint32_t>((static_cast<std::uint64_t>(FSeed) * n) >> 32);
         if (FTrace != nullptr) {
-            FTrace->push_back({n, result});
+            FTrace->Add({n, result});
         }
         return result;
     }
@@ -50,7 +71,7 @@ public:
 
 private:
     std::uint32_t FSeed;
-    std::vector<TDraw>* FTrace;
+    TDrawTrace* FTrace;
 };
 
 // From plus a whole number of steps of 10^-decimals, never above To; From alone (and no draw) when the range
@@ -69,6 +90,6 @@ const TPriceBand& FindBand(const TSignalRec& rec, const TCurrencySlot& slot);
 
 // fx_compute on a given table and date: writes the six outputs of rec and returns true, or returns false
 // and leaves rec untouched when the pair is unknown (or its name is damaged).
-bool ComputeSignals(const TTableImage& table, TSignalRec& rec, TCalendarDate date, std::vector<TDraw>* trace = nullptr);
+bool ComputeSignals(const TTableImage& table, TSignalRec& rec, TCalendarDate date, TDrawTrace* trace = nullptr);
 
 } // namespace sigeng

@@ -37,18 +37,22 @@ const TCurrencySlot& GbpChf() {
     return BuiltInTable().Slots[0];
 }
 
+std::vector<TDraw> AsVector(const TDrawTrace& trace) {
+    return {trace.Draws().begin(), trace.Draws().end()};
+}
+
 double Rounded4(double value) {
     return std::round(value * 10000.0) / 10000.0;
 }
 
 TEST(SignalCompute, WorkedExample) {
     TSignalRec rec = WorkedExampleRecord();
-    std::vector<TDraw> draws;
+    TDrawTrace draws;
     ASSERT_EQ(SeedFromDate(WorkedExampleDate), 732832u);
     ASSERT_TRUE(ComputeSignals(BuiltInTable(), rec, WorkedExampleDate, &draws));
 
     const std::vector<TDraw> expectedDraws = {{3, 0}, {3, 2}, {3, 2}, {3, 2}, {2, 1}};
-    EXPECT_EQ(draws, expectedDraws);
+    EXPECT_EQ(AsVector(draws), expectedDraws);
     EXPECT_EQ(&FindBand(rec, GbpChf()), &GbpChf().Bands[4]);
     EXPECT_DOUBLE_EQ(Rounded4(rec.SellSig), 2.3067);
     EXPECT_DOUBLE_EQ(Rounded4(rec.BuySig), 2.2928);
@@ -99,11 +103,19 @@ TEST(SignalCompute, SpreadRoundsToFourDecimalsHalfAwayFromZero) {
         double Expected;
     };
     const Case cases[] = {
-        {0.03125, 0.0313}, {0.00004, 0.0},    {0.00005, 0.0001},    {0.0, 0.0},
-        {0.015, 0.015},    {0.01234, 0.0123}, {0.01235, 0.0123}, // the double lies below ...35 and its 18 digits show
-                                                                 // it
+        {0.03125, 0.0313},
+        {0.00004, 0.0},
+        {0.00005, 0.0001},
+        {0.0, 0.0},
+        {0.015, 0.015},
+        {0.01234, 0.0123},
+        {0.01235, 0.0123}, // the double lies below ...35 and its 18 digits show
+                           // it
         {0.01405, 0.0141}, // lies below ...05 too, but its 18 digits read exactly ...0500: rounds up
-        {0.02495, 0.025},  {0.0999949, 0.1},  {1.23456789, 1.2346}, {123456789012.34565, 123456789012.3457},
+        {0.02495, 0.025},
+        {0.0999949, 0.1},
+        {1.23456789, 1.2346},
+        {123456789012.34565, 123456789012.3457},
         {1e20, 1e20},
     };
     for (const Case& c : cases) {
@@ -165,7 +177,7 @@ TEST(SignalCompute, DrawsFromRanges) {
         const char* What;
         std::int32_t Decimals;
         TOffsetRange Range;
-        std::size_t Draws;
+        int Draws;
     };
     const Case cases[] = {
         {"single value", 4, {0.0009, 0.0009}, 0},
@@ -176,10 +188,10 @@ TEST(SignalCompute, DrawsFromRanges) {
         {"2 decimals, 0.0002 wide", 2, {0.0011, 0.0013}, 1},
     };
     for (const Case& c : cases) {
-        std::vector<TDraw> draws;
+        TDrawTrace draws;
         TRandom random(12345, &draws);
         const long double value = RandomInRange(random, c.Decimals, c.Range);
-        EXPECT_EQ(draws.size(), c.Draws) << c.What;
+        EXPECT_EQ(draws.Count(), c.Draws) << c.What;
         EXPECT_EQ(random.Seed() != 12345u, c.Draws > 0) << c.What;
         EXPECT_GE(value, static_cast<long double>(std::min(c.Range.From, c.Range.To))) << c.What;
         EXPECT_LE(value, static_cast<long double>(std::max(c.Range.From, c.Range.To))) << c.What;
@@ -189,10 +201,10 @@ TEST(SignalCompute, DrawsFromRanges) {
     }
 
     // With 2 decimals the 0.0002-wide range draws below 1: always its From.
-    std::vector<TDraw> draws;
+    TDrawTrace draws;
     TRandom random(99, &draws);
     EXPECT_EQ(RandomInRange(random, 2, {0.0011, 0.0013}), static_cast<long double>(0.0011));
-    EXPECT_EQ(draws, (std::vector<TDraw>{{1, 0}}));
+    EXPECT_EQ(AsVector(draws), (std::vector<TDraw>{{1, 0}}));
 }
 
 TEST(SignalCompute, UpwardRangeYieldsEveryStep) {
@@ -211,15 +223,15 @@ TEST(SignalCompute, UpwardRangeYieldsEveryStep) {
 }
 
 TEST(SignalCompute, PricesEqualToCurrentMakeNoAdjustment) {
-    std::vector<TDraw> allEqual;
+    TDrawTrace allEqual;
     TSignalRec flat = GbpChfRecord(2.3, 2.312, 2.297, 2.3, 2.3, 2.3);
     ComputeSignals(BuiltInTable(), flat, WorkedExampleDate, &allEqual);
-    EXPECT_EQ(allEqual.size(), 2u) << "only the two base draws of row 5";
+    EXPECT_EQ(allEqual.Count(), 2) << "only the two base draws of row 5";
 
-    std::vector<TDraw> oneBelow;
+    TDrawTrace oneBelow;
     TSignalRec below = GbpChfRecord(2.3, 2.312, 2.297, 2.29, 2.3, 2.3);
     ComputeSignals(BuiltInTable(), below, WorkedExampleDate, &oneBelow);
-    EXPECT_EQ(oneBelow.size(), 3u) << "Buy24 draws once more";
+    EXPECT_EQ(oneBelow.Count(), 3) << "Buy24 draws once more";
     EXPECT_EQ(flat.SellSig, below.SellSig);
 }
 
@@ -267,13 +279,13 @@ TEST(SignalCompute, MatchesTheIndependentModelBitForBit) {
         }
         const TCalendarDate date{std::stoi(cells[1].substr(0, 4)), std::stoi(cells[1].substr(5, 2)),
                                  std::stoi(cells[1].substr(8, 2))};
-        std::vector<TDraw> draws;
+        TDrawTrace draws;
         ASSERT_TRUE(ComputeSignals(BuiltInTable(), rec, date, &draws)) << line;
         const double outputs[] = {rec.BuySig, rec.BuyStop, rec.BuyLimit, rec.SellSig, rec.SellStop, rec.SellLimit};
         for (int i = 0; i < 6; ++i) {
             ASSERT_EQ(outputs[i], parseHex(cells[8 + i])) << "output " << i << " of " << line;
         }
-        ASSERT_EQ(draws.size(), std::stoul(cells[14])) << line;
+        ASSERT_EQ(draws.Count(), std::stoi(cells[14])) << line;
         ++records;
     }
     EXPECT_EQ(records, 3000);
