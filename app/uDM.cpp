@@ -7,7 +7,9 @@
 #include <QDate>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -18,10 +20,10 @@ struct TPriceColumn {
 
 // The twelve price columns in column order, with their record fields.
 constexpr TPriceColumn PriceColumns[] = {
-    {"CURRENT", &TSignalRec::Current},    {"HIGHEST", &TSignalRec::Highest},    {"LOWEST", &TSignalRec::Lowest},
-    {"PRICE_24", &TSignalRec::Price24},   {"PRICE_48", &TSignalRec::Price48},   {"PRICE_64", &TSignalRec::Price64},
-    {"BUY_SIG", &TSignalRec::BuySig},     {"BUY_STOP", &TSignalRec::BuyStop},   {"BUY_LIMIT", &TSignalRec::BuyLimit},
-    {"SELL_SIG", &TSignalRec::SellSig},   {"SELL_STOP", &TSignalRec::SellStop}, {"SELL_LIMIT", &TSignalRec::SellLimit},
+    {"CURRENT", &TSignalRec::Current},  {"HIGHEST", &TSignalRec::Highest},    {"LOWEST", &TSignalRec::Lowest},
+    {"PRICE_24", &TSignalRec::Price24}, {"PRICE_48", &TSignalRec::Price48},   {"PRICE_64", &TSignalRec::Price64},
+    {"BUY_SIG", &TSignalRec::BuySig},   {"BUY_STOP", &TSignalRec::BuyStop},   {"BUY_LIMIT", &TSignalRec::BuyLimit},
+    {"SELL_SIG", &TSignalRec::SellSig}, {"SELL_STOP", &TSignalRec::SellStop}, {"SELL_LIMIT", &TSignalRec::SellLimit},
 };
 
 const QString DateColumn = QStringLiteral("DATE");
@@ -40,13 +42,26 @@ template <typename TOperation> bool Guarded(TOperation&& operation) {
     return false;
 }
 
+// As Guarded, for an operation that edits a row of table. A row whose post failed is not left in edit: the
+// table would try to post it again before every later store and update and fail each of them the same way,
+// and a delete would only drop the pending row while reporting success.
+template <typename TOperation> bool GuardedEdit(TMemTable& table, TOperation&& operation) {
+    if (Guarded(std::forward<TOperation>(operation))) {
+        return true;
+    }
+    table.Cancel();
+    return false;
+}
+
 QString TimeText(const TSignalRec& r) {
     const std::optional<std::string_view> time = ReadShortText(r.Time);
     return time ? QString::fromLatin1(time->data(), static_cast<qsizetype>(time->size())) : QString();
 }
 
 // The row key: the record's whole day and its time text.
-std::vector<TFieldValue> RowKey(const TSignalRec& r) { return {std::trunc(r.Date), TimeText(r)}; }
+std::vector<TFieldValue> RowKey(const TSignalRec& r) {
+    return {std::trunc(r.Date), TimeText(r)};
+}
 
 double AsDouble(const TFieldValue& value) {
     if (const double* number = std::get_if<double>(&value)) {
@@ -65,8 +80,9 @@ QString AsText(const TFieldValue& value) {
     return {};
 }
 
+// Never more than four decimals, also for an engine that answers an absurd number.
 QString PriceFormat(int decimals) {
-    return QStringLiteral("###,##0.0000").left(decimals + 8);
+    return QStringLiteral("###,##0.0000").left(std::min(decimals, 4) + 8);
 }
 
 } // namespace
@@ -95,12 +111,15 @@ void DefineSignalColumns(TMemTable& table) {
     table.AddField({.Name = DateColumn, .TypeName = QStringLiteral("Date"), .Required = true});
     table.AddField({.Name = TimeColumn, .TypeName = QStringLiteral("String"), .Size = 4, .Required = true});
     for (const TPriceColumn& column : PriceColumns) {
-        table.AddField({.Name = QString::fromLatin1(column.Name), .TypeName = QStringLiteral("Float"), .Required = true});
+        table.AddField(
+            {.Name = QString::fromLatin1(column.Name), .TypeName = QStringLiteral("Float"), .Required = true});
     }
 }
 
 void LoadSignalTable(TMemTable& table) {
-    if (QFileInfo::exists(table.PersistentFile)) {
+    // A folder in the file's place is no data file: the table opens empty and in order, and the first store
+    // reports that the file cannot be created.
+    if (QFileInfo(table.PersistentFile).isFile()) {
         table.DefaultFormat().ReadTableFile(table, table.PersistentFile);
     }
     if (table.Tag > 0) {
@@ -115,7 +134,9 @@ void LoadSignalTable(TMemTable& table) {
     table.First();
 }
 
-int LocalDayNumber() { return static_cast<int>(QDate(1899, 12, 30).daysTo(platform::LocalNow().date())); }
+int LocalDayNumber() {
+    return static_cast<int>(QDate(1899, 12, 30).daysTo(platform::LocalNow().date()));
+}
 
 void PlaceRecord(TMemTable& table, const TSignalRec& r, int today) {
     const std::vector<TFieldValue> key = RowKey(r);
@@ -154,7 +175,7 @@ TMemTable* Tdm::OpenCurrencyTable(const QString& name) {
 }
 
 bool Tdm::StoreRecord(TMemTable& table, const TSignalRec& r) {
-    return Guarded([&] {
+    return GuardedEdit(table, [&] {
         PlaceRecord(table, r, LocalDayNumber());
         table.DefaultFormat().WriteTableFile(table, table.PersistentFile);
         table.Locate({DateColumn, TimeColumn}, RowKey(r)); // the stored row becomes current unless the prune took it
@@ -162,7 +183,7 @@ bool Tdm::StoreRecord(TMemTable& table, const TSignalRec& r) {
 }
 
 bool Tdm::UpdateCurrentRecord(TMemTable& table, const TSignalRec& r) {
-    return Guarded([&] {
+    return GuardedEdit(table, [&] {
         table.Edit();
         AssignPrices(table, r);
         table.Post();

@@ -30,9 +30,9 @@ QStringList SignalColumnNames();
 // Defines the program's 14 columns (DATE, TIME, twelve prices) on a closed table.
 void DefineSignalColumns(TMemTable& table);
 
-// Reads the file at table.PersistentFile when it exists, then gives the prices their display format (from
-// table.Tag), TIME its mask, orders the rows newest first and makes the newest current. Throws TFailure; after
-// a failed read the table keeps the rows read, unformatted and unordered.
+// Reads the file at table.PersistentFile when one is there (a folder of that name is not read), then gives the
+// prices their display format (from table.Tag), TIME its mask, orders the rows newest first and makes the newest
+// current. Throws TFailure; after a failed read the table keeps the rows read, unformatted and unordered.
 void LoadSignalTable(TMemTable& table);
 
 // The day count of today's local date.
@@ -51,6 +51,8 @@ public:
     // A new open table of the pair, owned by the data module; returned also when opening failed.
     TMemTable* OpenCurrencyTable(const QString& name);
 
+    // Store and update keep what they posted when the file cannot be written; a row that could not be posted
+    // is dropped from the edit, so the table is ready for the next operation.
     bool StoreRecord(TMemTable& table, const TSignalRec& r);
     bool UpdateCurrentRecord(TMemTable& table, const TSignalRec& r);
     bool DeleteCurrentRecord(TMemTable& table);

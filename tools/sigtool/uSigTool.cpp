@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <charconv>
 #include <cmath>
@@ -25,8 +26,11 @@ struct TCommand {
     int (*Run)(const QStringList& args, std::FILE* out, std::FILE* err);
 };
 
+// Writes every byte of the text, also past a NUL character a data file's text may hold.
 void PrintLine(std::FILE* stream, const QString& text) {
-    std::fprintf(stream, "%s\n", qUtf8Printable(text));
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fputc('\n', stream);
 }
 
 int Fail(std::FILE* err, const QString& message) {
@@ -193,8 +197,8 @@ int RunDump(const QStringList& args, std::FILE* out, std::FILE* /*err*/) {
                 ", \"mask\": " + JsonString(field.EditMask) +
                 ", \"width\": " + std::to_string(field.EffectiveDisplayWidth()) +
                 ", \"required\": " + (field.Required ? "true" : "false") +
-                ", \"readonly\": " + (field.ReadOnly ? "true" : "false") + ", \"kind\": " +
-                JsonString(QString::fromLatin1(KindName(field.Kind))) +
+                ", \"readonly\": " + (field.ReadOnly ? "true" : "false") +
+                ", \"kind\": " + JsonString(QString::fromLatin1(KindName(field.Kind))) +
                 ", \"default\": " + JsonString(field.DefaultExpression) + "}";
     }
     json += "], \"rows\": [";
@@ -211,9 +215,27 @@ int RunDump(const QStringList& args, std::FILE* out, std::FILE* /*err*/) {
 }
 
 // The program's columns in their order, as CSV names.
-const QString CsvHeader = QStringLiteral(
-    "date,time,current,highest,lowest,price24,price48,price72,buy_sig,buy_stop,buy_limit,sell_sig,sell_stop,sell_limit");
+const QString CsvHeader = QStringLiteral("date,time,current,highest,lowest,price24,price48,price72,buy_sig,buy_stop,"
+                                         "buy_limit,sell_sig,sell_stop,sell_limit");
 const QDate DayZero(1899, 12, 30);
+// Day counts of 1 January 0001 and 31 December 9999: the dates YYYY-MM-DD can write.
+constexpr double FirstCsvDay = -693593.0;
+constexpr double LastCsvDay = 2958465.0;
+
+// The day count as YYYY-MM-DD; nothing for a count outside the years 1 to 9999 or for no number at all.
+std::optional<QString> CsvDate(const TFieldValue& value) {
+    const double* day = std::get_if<double>(&value);
+    if (day == nullptr || !(*day >= FirstCsvDay && *day <= LastCsvDay)) {
+        return std::nullopt;
+    }
+    return DayZero.addDays(static_cast<qint64>(std::trunc(*day))).toString(Qt::ISODate);
+}
+
+// A date written exactly as YYYY-MM-DD; the ISO reader alone also takes "2024/01/05" and trailing text.
+QDate DateFromCsv(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    return pattern.match(text).hasMatch() ? QDate::fromString(text, Qt::ISODate) : QDate();
+}
 
 QString CsvCell(const QString& text) {
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) {
@@ -225,7 +247,7 @@ QString CsvCell(const QString& text) {
 }
 
 int RunExport(const QStringList& args, std::FILE* out, std::FILE* err) {
-    if (!QFileInfo::exists(args[0])) {
+    if (!QFileInfo(args[0]).isFile()) {
         return Fail(err, QStringLiteral("no such data file: %1").arg(args[0]));
     }
     TMemTable table;
@@ -239,7 +261,8 @@ int RunExport(const QStringList& args, std::FILE* out, std::FILE* err) {
     } catch (const TFailure& failure) {
         return Fail(err, failure.Message());
     }
-    PrintLine(out, CsvHeader);
+    // All lines are made before any is printed, so a row that cannot be written leaves no partial output.
+    QStringList lines{CsvHeader};
     for (int row = 0; row < table.RecordCount(); ++row) {
         QStringList cells;
         for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -247,8 +270,14 @@ int RunExport(const QStringList& args, std::FILE* out, std::FILE* err) {
             if (std::holds_alternative<std::monostate>(value)) {
                 cells << QString();
             } else if (i == 0) {
-                const double day = std::holds_alternative<double>(value) ? std::get<double>(value) : 0.0;
-                cells << DayZero.addDays(static_cast<qint64>(std::trunc(day))).toString(Qt::ISODate);
+                const std::optional<QString> date = CsvDate(value);
+                if (!date) {
+                    return Fail(err, QStringLiteral("%1 row %2: DATE %3 is not a date of the years 1 to 9999")
+                                         .arg(args[0])
+                                         .arg(row + 1)
+                                         .arg(QString::fromStdString(JsonValue(value))));
+                }
+                cells << *date;
             } else if (const QString* text = std::get_if<QString>(&value)) {
                 cells << CsvCell(*text);
             } else if (const double* number = std::get_if<double>(&value)) {
@@ -257,7 +286,10 @@ int RunExport(const QStringList& args, std::FILE* out, std::FILE* err) {
                 cells << QString::fromStdString(JsonValue(value));
             }
         }
-        PrintLine(out, cells.join(u','));
+        lines << cells.join(u',');
+    }
+    for (const QString& line : lines) {
+        PrintLine(out, line);
     }
     return 0;
 }
@@ -302,7 +334,7 @@ std::optional<TSignalRec> RecordFromCsv(const QString& line, QString& problem) {
         return std::nullopt;
     }
     TSignalRec rec = MakeEmptySignalRec("");
-    const QDate date = QDate::fromString(cells->at(0).trimmed(), Qt::ISODate);
+    const QDate date = DateFromCsv(cells->at(0).trimmed());
     if (!date.isValid()) {
         problem = QStringLiteral("date \"%1\" is not YYYY-MM-DD").arg(cells->at(0));
         return std::nullopt;
@@ -314,8 +346,8 @@ std::optional<TSignalRec> RecordFromCsv(const QString& line, QString& problem) {
         return std::nullopt;
     }
     WriteShortText(rec.Time, time.toLatin1().toStdString());
-    double* prices[] = {&rec.Current, &rec.Highest,  &rec.Lowest, &rec.Price24, &rec.Price48,  &rec.Price64,
-                        &rec.BuySig,  &rec.BuyStop,  &rec.BuyLimit, &rec.SellSig, &rec.SellStop, &rec.SellLimit};
+    double* prices[] = {&rec.Current, &rec.Highest, &rec.Lowest,   &rec.Price24, &rec.Price48,  &rec.Price64,
+                        &rec.BuySig,  &rec.BuyStop, &rec.BuyLimit, &rec.SellSig, &rec.SellStop, &rec.SellLimit};
     const QStringList names = CsvHeader.split(u',');
     for (int i = 0; i < 12; ++i) {
         const std::optional<double> price = ParsePrice(cells->at(2 + i));

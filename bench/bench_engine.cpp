@@ -1,0 +1,73 @@
+// The engine's cost: one computation in process, and the program's pattern of loading the library for each
+// call, side by side with loading and unloading an empty library.
+
+#include "TSignalRec.h"
+#include "sigeng.h"
+#include "uForexAPI.h"
+#include "uPlatform.h"
+
+#include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+
+#include <QString>
+
+namespace {
+
+TSignalRec ExampleRecord() {
+    TSignalRec rec = MakeEmptySignalRec("GBP/CHF");
+    rec.Current = 2.3;
+    rec.Highest = 2.312;
+    rec.Lowest = 2.297;
+    rec.Price24 = 2.295;
+    rec.Price48 = 2.305;
+    rec.Price64 = 2.29;
+    return rec;
+}
+
+void BM_FxComputeInProcess(benchmark::State& state) {
+    void* handle = dlopen(ENGINE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    const auto compute = reinterpret_cast<TFxCompute>(dlsym(handle, "fx_compute"));
+    TSignalRec rec = ExampleRecord();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(compute(&rec));
+        benchmark::ClobberMemory();
+    }
+    dlclose(handle);
+}
+BENCHMARK(BM_FxComputeInProcess);
+
+// ComputeSignals as the program calls it: find the file, load, look up, call, unload.
+void BM_ProgramComputeSignals(benchmark::State& state) {
+    platform::SetProgramDirectory(QStringLiteral(SHIPPING_DIR));
+    TSignalRec rec = ExampleRecord();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ComputeSignals(rec));
+    }
+    platform::SetProgramDirectory({});
+}
+BENCHMARK(BM_ProgramComputeSignals);
+
+void BM_EngineLoadCallUnload(benchmark::State& state) {
+    TSignalRec rec = ExampleRecord();
+    for (auto _ : state) {
+        void* handle = dlopen(ENGINE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        const auto compute = reinterpret_cast<TFxCompute>(dlsym(handle, "fx_compute"));
+        benchmark::DoNotOptimize(compute(&rec));
+        dlclose(handle);
+    }
+}
+BENCHMARK(BM_EngineLoadCallUnload);
+
+void BM_EmptyLibraryLoadUnload(benchmark::State& state) {
+    for (auto _ : state) {
+        void* handle = dlopen(EMPTY_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        benchmark::DoNotOptimize(handle);
+        dlclose(handle);
+    }
+}
+BENCHMARK(BM_EmptyLibraryLoadUnload);
+
+} // namespace
+
+BENCHMARK_MAIN();
