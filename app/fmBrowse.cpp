@@ -282,9 +282,14 @@ QWidget* TfBrowse::BuildNavigator() {
 }
 
 void TfBrowse::BuildChart() {
-    FChart = new TPairChart(this);
-    FChart->setObjectName(QStringLiteral("chart"));
-    FChart->hide();
+    auto* chart = new TPairChart(this);
+    chart->setObjectName(QStringLiteral("chart"));
+    // Hidden at first. The panel's layout sizes it only while it shows, so until it is first shown it keeps
+    // this width (which a report made before then takes as the chart's), and a hidden chart keeps the width
+    // it had when last shown.
+    chart->resize(InitialChartWidth, chart->height());
+    chart->hide();
+    FChart = chart;
 }
 
 void TfBrowse::AddRecordCommands(QMenu* menu) {
@@ -494,21 +499,22 @@ void TfBrowse::resizeEvent(QResizeEvent* event) {
 }
 
 void TfBrowse::closeEvent(QCloseEvent* event) {
+    // Counted while this window is still one of the area's: the area lets go of it as it closes.
+    const QMdiArea* area = mdiArea();
+    const int children = area != nullptr ? static_cast<int>(area->subWindowList().size()) : 1;
     QMdiSubWindow::closeEvent(event);
     if (!event->isAccepted()) {
         return;
     }
     RemoveWindowMenuEntry();
-    FormDestroy();
+    FormDestroy(children);
 }
 
-void TfBrowse::FormDestroy() {
+void TfBrowse::FormDestroy(int children) {
     if (FDestroyReported) {
         return;
     }
     FDestroyReported = true;
-    const QMdiArea* area = mdiArea();
-    const int children = area != nullptr ? static_cast<int>(area->subWindowList().size()) : 1;
     QCoreApplication::postEvent(&FMain, new TPairWindowEvent(pwDestroyed, {}, children));
 }
 
@@ -517,39 +523,36 @@ void TfBrowse::RefreshChart() {
     chart->chart()->setTitle(QString());
     const int remembered = FTable->RecNo();
     chart->ClearPoints();
+    chart->SetDecimals(FTable->Tag);
+    // The walk runs with the display updates suspended, so the grid does not follow it, and ends on the
+    // remembered row also when it fails; the series then hold the rows walked so far.
     FTable->DisableControls();
-    try {
-        const int date = FTable->FieldByName(QStringLiteral("DATE"));
-        const int current = FTable->FieldByName(QStringLiteral("CURRENT"));
-        const int highest = FTable->FieldByName(QStringLiteral("HIGHEST"));
-        const int lowest = FTable->FieldByName(QStringLiteral("LOWEST"));
-        auto number = [this](int field) {
-            const TFieldValue value = FTable->Value(field);
-            return std::holds_alternative<double>(value) ? std::get<double>(value) : 0.0;
-        };
-        FTable->Last();
-        while (!FTable->Bof() && !FTable->IsEmpty()) {
-            chart->AddPoint(number(current), number(highest), number(lowest), FTable->DisplayText(date));
-            FTable->Prior();
-        }
-    } catch (...) {
+    const auto restore = qScopeGuard([&] {
         FTable->SetRecNo(remembered);
         FTable->EnableControls();
         chart->FinishPoints();
-        throw;
+    });
+    const int date = FTable->FieldByName(QStringLiteral("DATE"));
+    const int current = FTable->FieldByName(QStringLiteral("CURRENT"));
+    const int highest = FTable->FieldByName(QStringLiteral("HIGHEST"));
+    const int lowest = FTable->FieldByName(QStringLiteral("LOWEST"));
+    FTable->Last();
+    while (!FTable->Bof() && !FTable->IsEmpty()) {
+        chart->AddPoint(ChartPrice(current), ChartPrice(highest), ChartPrice(lowest), FTable->DisplayText(date));
+        FTable->Prior();
     }
-    FTable->SetRecNo(remembered);
-    FTable->EnableControls();
-    chart->FinishPoints();
 }
 
 void TfBrowse::WriteHtmlReport() {
     const QString html = AppFilePath(QStringLiteral("talvero.htm"));
     const QString picture = AppFilePath(QStringLiteral("talvero.bmp"));
-    RefreshChart();
+    RefreshChart(); // whether the chart shows or not: the picture is drawn from fresh series
+    // A hidden chart keeps the width it last had (or its first width); the tables are never narrower than 680.
     const int reportWidth = std::max(FChart->width(), MinReportWidth);
     static_cast<TPairChart*>(FChart)->SavePicture(picture);
 
+    // The newest rows first, walked with the display updates suspended; the remembered row comes back and the
+    // updates resume also when writing fails, and a report that was not written is not opened.
     QStringList lines;
     const int remembered = FTable->RecNo();
     FTable->DisableControls();
@@ -566,4 +569,16 @@ void TfBrowse::WriteHtmlReport() {
     lines << ReportFooterLines();
     WriteReportFile(html, lines);
     platform::ShellOpen(html);
+}
+
+double TfBrowse::ChartPrice(int field) const {
+    // Prices are stored as numbers; a file may carry a whole number, and an empty price draws as 0.
+    const TFieldValue value = FTable->Value(field);
+    if (const double* number = std::get_if<double>(&value)) {
+        return *number;
+    }
+    if (const qint64* integer = std::get_if<qint64>(&value)) {
+        return static_cast<double>(*integer);
+    }
+    return 0.0;
 }

@@ -11,7 +11,6 @@
 class QAction;
 class QChart;
 class QChartView;
-class QLineSeries;
 class QMenu;
 class QTableView;
 class QToolButton;
@@ -61,7 +60,7 @@ protected:
 private:
     void FormCreate();
     void FormActivate();
-    void FormDestroy();
+    void FormDestroy(int children); // children: the browse windows open, this one included
     void BuildWindowMenuEntry();
     void RemoveWindowMenuEntry();
     void AddRecordCommands(QMenu* menu);
@@ -71,6 +70,11 @@ private:
     bool GridKeyDown(int key);
     QWidget* BuildNavigator();
     void BuildChart();
+    // The current row's price in field as the chart draws it.
+    double ChartPrice(int field) const;
+
+    // The chart's width until it is first shown.
+    static constexpr int InitialChartWidth = 466;
 
     TfMain& FMain;
     QString FPairName;
@@ -78,7 +82,6 @@ private:
     TTableGridModel* FModel = nullptr;
     QTableView* FGrid = nullptr;
     QChartView* FChart = nullptr;
-    QLineSeries* FSeries[3] = {};
     TStatusPanelBar* FSbar = nullptr;
     QMenu* FBrowPopup = nullptr;
     QMenu* FWindowMenuEntry = nullptr;

@@ -13,7 +13,32 @@ const QString MakerDivision = QStringLiteral("<DIV align=\"center\" style=\"font
 } // namespace
 
 QString HtmlEscape(const QString& text) {
-    return text.toHtmlEscaped();
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        switch (c) {
+        case U'&':
+            escaped += QLatin1String("&amp;");
+            break;
+        case U'<':
+            escaped += QLatin1String("&lt;");
+            break;
+        case U'>':
+            escaped += QLatin1String("&gt;");
+            break;
+        case U'"':
+            escaped += QLatin1String("&quot;");
+            break;
+        default:
+            // The file is single-byte: a character beyond it goes as a character reference, not as "?".
+            if (c > 0xFF) {
+                escaped += QStringLiteral("&#%1;").arg(static_cast<uint>(c));
+            } else {
+                escaped += QChar(static_cast<char16_t>(c));
+            }
+        }
+    }
+    return escaped;
 }
 
 QStringList ReportHeaderLines(const QString& caption, const QString& picturePath) {

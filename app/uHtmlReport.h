@@ -11,7 +11,8 @@ class TMemTable;
 inline constexpr int MinReportWidth = 680;
 inline constexpr int MaxReportBlocks = 128;
 
-// Text made safe to stand inside HTML: & < > " become entities.
+// Text made safe to stand inside the report's HTML, in text or in a quoted attribute: & < > " become entities,
+// and characters the single-byte file cannot hold become numeric character references.
 QString HtmlEscape(const QString& text);
 
 // Header lines 1 to 6; caption is the browse window's caption (the pair name).
