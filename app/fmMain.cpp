@@ -14,40 +14,14 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 
 namespace {
 
 constexpr int FrameMargin = 20;
-
-// Hints appear as soon as the pointer rests on a button.
-class THintStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_ToolTip_WakeUpDelay) {
-            return 1;
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-// Application-wide hint settings: aqua tips shown after 1 ms (Qt keeps a tip about 10 s).
-void ApplyHintSettings() {
-    if (dynamic_cast<THintStyle*>(QApplication::style()) == nullptr) {
-        QApplication::setStyle(new THintStyle(QApplication::style()->name()));
-    }
-    QPalette tips = QToolTip::palette();
-    tips.setColor(QPalette::ToolTipBase, QColor(0, 255, 255));
-    tips.setColor(QPalette::ToolTipText, Qt::black);
-    QToolTip::setPalette(tips);
-}
 
 } // namespace
 
@@ -88,7 +62,6 @@ TfMain::TfMain(Tdm& dm, const TImageList& images, QWidget* parent) : QMainWindow
             [this](const QPoint& at) { FPopup->popup(FMdiArea->mapToGlobal(at)); });
 
     qApp->installEventFilter(this); // AppEvents: every posted event passes here before delivery
-    ApplyHintSettings();
     FormCreate();
 }
 

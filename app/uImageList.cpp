@@ -44,13 +44,22 @@ void DrawPageLines(QPainter& p, const QRectF& r) {
     }
 }
 
+// Drawn as strokes rather than as a letter, so that painting the pictures needs no font.
 void DrawQuestionMark(QPainter& p, const QRectF& r, const QColor& color) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setBold(true);
-    font.setPixelSize(static_cast<int>(r.height()));
-    p.setFont(font);
-    p.setPen(color);
-    p.drawText(r, Qt::AlignCenter, QStringLiteral("?"));
+    const qreal w = r.width();
+    const qreal h = r.height();
+    const qreal middle = r.center().x();
+    QPainterPath hook;
+    const QRectF bow(middle - w * 0.22, r.top() + h * 0.14, w * 0.44, h * 0.36);
+    hook.arcMoveTo(bow, 160);
+    hook.arcTo(bow, 160, -250);
+    hook.lineTo(middle, r.top() + h * 0.66);
+    p.setPen(QPen(color, std::max<qreal>(1.6, w * 0.14), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawEllipse(QPointF(middle, r.top() + h * 0.85), w * 0.09, w * 0.09);
 }
 
 void DrawArrowIntoPage(QPainter& p) {

@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 
+#include "TNumEdit.h"
 #include "fmInput.h"
 
 #include <QApplication>
@@ -41,8 +42,8 @@ TfInput* OpenGenerator() {
 
 } // namespace
 
-bool RunGenerator(TSignalRec& rec, const std::function<void(TfInput& dialog)>& driver) {
-    QTimer::singleShot(0, [&driver] {
+void WhenGeneratorOpens(std::function<void(TfInput& dialog)> driver) {
+    QTimer::singleShot(0, [driver = std::move(driver)] {
         QPointer<TfInput> dialog = OpenGenerator();
         if (dialog.isNull()) {
             QTest::qFail("the generator dialog did not open", __FILE__, __LINE__);
@@ -53,5 +54,16 @@ bool RunGenerator(TSignalRec& rec, const std::function<void(TfInput& dialog)>& d
             dialog->done(QDialog::Rejected);
         }
     });
+}
+
+bool RunGenerator(TSignalRec& rec, const std::function<void(TfInput& dialog)>& driver) {
+    WhenGeneratorOpens(driver);
     return ShowGenerator(rec);
+}
+
+void TypePrice(TfInput& dialog, const char* name, const QString& text) {
+    auto* edit = Child<TNumEdit>(dialog, name);
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
 }

@@ -40,7 +40,12 @@ template <typename T> T* Child(const QObject& parent, const char* name) {
     return child;
 }
 
-// Runs ShowGenerator(rec) and, once the dialog is up, hands it to driver; returns ShowGenerator's result.
-// A dialog that the driver leaves open (a failed check returns early) is closed with Cancel, so that no test
-// ever hangs in the modal loop.
+// Once the next generator dialog is up, hands it to driver. A dialog that the driver leaves open (a failed
+// check returns early) is closed with Cancel, so that no test ever hangs in the modal loop.
+void WhenGeneratorOpens(std::function<void(TfInput& dialog)> driver);
+
+// Runs ShowGenerator(rec) driven by driver (see WhenGeneratorOpens); returns ShowGenerator's result.
 bool RunGenerator(TSignalRec& rec, const std::function<void(TfInput& dialog)>& driver);
+
+// Types text over the whole text of a price edit, as the user does after tabbing into it.
+void TypePrice(TfInput& dialog, const char* name, const QString& text);

@@ -72,14 +72,6 @@ void Activate(QWidget& dialog) {
     }
 }
 
-// Types text over the whole text of a price edit, as the user does after tabbing into it.
-void TypePrice(TfInput& dialog, const char* name, const QString& text) {
-    auto* edit = Child<TNumEdit>(dialog, name);
-    edit->setFocus(Qt::TabFocusReason);
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
 } // namespace
 
 class TestGenerator : public QObject {
