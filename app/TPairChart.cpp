@@ -76,7 +76,9 @@ int StepDecimals(qreal step) {
 
 } // namespace
 
-TPairChart::TPairChart(QWidget* parent) : QChartView(parent) {
+// The view owns its chart from the start: a view made without one makes a default chart, which a later
+// setChart would leave behind.
+TPairChart::TPairChart(QWidget* parent) : QChartView(new QChart(), parent) {
     // A silver panel with a lowered bevel, as the rest of the window's controls.
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
@@ -89,7 +91,7 @@ TPairChart::TPairChart(QWidget* parent) : QChartView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::NoRubberBand); // the zoom is this class' own, see mousePressEvent
 
-    auto* chart = new QChart();
+    QChart* chart = this->chart();
     chart->setBackgroundBrush(Silver);
     chart->setBackgroundPen(Qt::NoPen);
     chart->setBackgroundRoundness(0);
@@ -162,7 +164,6 @@ TPairChart::TPairChart(QWidget* parent) : QChartView(parent) {
     legend->setLabelColor(Qt::black);
     legend->setMarkerShape(QLegend::MarkerShapeRectangle);
 
-    setChart(chart);
     connect(chart, &QChart::plotAreaChanged, this, [this] {
         PlaceWalls();
         UpdateDateLabels();

@@ -13,6 +13,8 @@ void UseTestLocale() {
     qputenv("LANG", "C.UTF-8");
 }
 
+void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
 TBoxRecorder::TBoxRecorder() {
     SetMessageHandler([this](const TMessageRequest& request) {
         Messages.append(request);

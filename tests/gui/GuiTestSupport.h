@@ -15,6 +15,10 @@
 class TfInput;
 struct TSignalRec;
 
+// Deletes the windows closed during a test: they go by deferred deletion, which only an event loop carries
+// out, and a test function runs none after its last step.
+void DeleteClosedWindows();
+
 // Makes the number, date and time settings the same on every machine: the C locale ("." decimal, ","
 // group, ":" time separator). Call before the application object is created.
 void UseTestLocale();

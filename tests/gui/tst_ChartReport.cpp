@@ -32,6 +32,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstring>
 #include <QTimer>
 #include <QUrl>
 #include <QValueAxis>
@@ -196,12 +198,16 @@ QRect PlotInViewport(TPairChart* chart) {
                  chart->mapFromScene(chart->chart()->mapToScene(plot.bottomRight())));
 }
 
-quint32 U32(const QByteArray& bytes, int at) {
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
+// Little-endian numbers of a file's bytes; 0 past the end.
+template <typename T> T LittleEndianAt(const QByteArray& bytes, int at) {
+    T value = 0;
+    if (at >= 0 && at + static_cast<int>(sizeof(T)) <= bytes.size()) {
+        std::memcpy(&value, bytes.constData() + at, sizeof(T));
+    }
+    return qFromLittleEndian(value);
 }
-quint16 U16(const QByteArray& bytes, int at) {
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
-}
+quint32 U32(const QByteArray& bytes, int at) { return LittleEndianAt<quint32>(bytes, at); }
+quint16 U16(const QByteArray& bytes, int at) { return LittleEndianAt<quint16>(bytes, at); }
 
 } // namespace
 
@@ -209,6 +215,7 @@ class TestChartReport : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { DeleteClosedWindows(); }
     void oneRowGivesOnePointPerSeriesAndOneBlock() {
         TProgram program;
         TfBrowse* window = program.Open(QStringLiteral("EUR/USD"), {Record("EUR/USD", {2024, 3, 4}, "0930", 1.085)});
@@ -730,6 +737,8 @@ class TestReportInBrowser : public QObject {
     }
 
 private slots:
+    void cleanup() { DeleteClosedWindows(); }
+
     void reportRendersInChromium() {
         TProgram program;
         TfBrowse* window = program.Open(QStringLiteral("EUR/USD"), {Record("EUR/USD", {2024, 3, 4}, "0930", 1.1),

@@ -197,6 +197,7 @@ class TestWorkspace : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { DeleteClosedWindows(); }
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         TfInput::SetTickInterval(1);

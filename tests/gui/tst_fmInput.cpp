@@ -78,6 +78,7 @@ class TestGenerator : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { DeleteClosedWindows(); }
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         TfInput::SetTickInterval(5);
