@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -232,9 +233,29 @@ void TfMain::ExitProgramClick() {
     close();
 }
 
+// Cascaded as the platform's frames do it: each window a title bar's height below and right of the one behind
+// it, all as large as the area allows, the active one in front.
 void TfMain::CascadeWinClick() {
     FTiled = false;
-    FMdiArea->cascadeSubWindows();
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : FMdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (window->isVisible() && !window->isMinimized()) {
+            windows.append(window);
+        }
+    }
+    if (windows.isEmpty()) {
+        return;
+    }
+    const QRect area = FMdiArea->viewport()->rect();
+    const int step = std::max(windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight), 20);
+    const int count = static_cast<int>(windows.size());
+    const QSize size(std::max(area.width() - (count - 1) * step, area.width() / 2),
+                     std::max(area.height() - (count - 1) * step, area.height() / 2));
+    for (int i = 0; i < count; ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(QRect(QPoint(i * step, i * step), size));
+        windows[i]->raise();
+    }
 }
 
 void TfMain::TileWinClick() {
