@@ -454,6 +454,35 @@ private slots:
         }
     }
 
+    void tileSideBySideAndCascade() {
+        TProgram program;
+        for (const char* pair : {"GBP/CHF", "EUR/USD", "USD/JPY"}) {
+            program.Open(QString::fromLatin1(pair));
+        }
+        QTest::keyClick(program.Main.get(), Qt::Key_F3);
+        const QRect area = program.Main->MdiArea()->viewport()->rect();
+        const QList<QMdiSubWindow*> windows = program.Main->MdiArea()->subWindowList();
+        int left = 0;
+        for (const QMdiSubWindow* window : windows) {
+            QCOMPARE(window->geometry().left(), left);
+            QCOMPARE(window->geometry().top(), 0);
+            QCOMPARE(window->height(), area.height());
+            QVERIFY(qAbs(window->width() - area.width() / 3) <= 1);
+            left = window->geometry().right() + 1;
+        }
+        QCOMPARE(left, area.width());
+
+        QTest::keyClick(program.Main.get(), Qt::Key_F4);
+        const QList<QMdiSubWindow*> stacked = program.Main->MdiArea()->subWindowList(QMdiArea::StackingOrder);
+        for (int i = 1; i < stacked.size(); ++i) {
+            const QPoint step = stacked[i]->pos() - stacked[i - 1]->pos();
+            QVERIFY(step.x() > 0 && step.x() == step.y());
+            QCOMPARE(stacked[i]->size(), stacked[0]->size());
+        }
+        QCOMPARE(stacked.back()->geometry().bottomRight(), area.bottomRight());
+        QCOMPARE(program.Main->MdiArea()->activeSubWindow(), stacked.back());
+    }
+
     void otherCodesPassThroughUntouched() {
         TProgram program;
         program.Open(QStringLiteral("GBP/CHF"));
