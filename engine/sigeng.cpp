@@ -13,16 +13,16 @@
 namespace {
 
 // Today's local calendar date. The time-zone conversion costs as much as the computation, so the answer is
-// kept for the second it was asked in: the second and the date packed into one atomic word, which needs no
-// thread-local storage and can never be read half-written.
+// kept for the second it was asked in: the second (40 bits) and the date (year 15 bits, month 4, day 5) packed
+// into one atomic word, which needs no thread-local storage and can never be read half-written.
 sigeng::TCalendarDate LocalDate() {
     static std::atomic<std::uint64_t> cached{0};
     const std::time_t now = std::time(nullptr);
-    const auto second = static_cast<std::uint64_t>(now) & 0xFFFFFFFFFFull; // 40 bits: far beyond any date
+    const auto second = static_cast<std::uint64_t>(now) & 0xFFFFFFFFFFull;
     const std::uint64_t packed = cached.load(std::memory_order_relaxed);
     if (packed != 0 && packed >> 24 == second) {
-        const auto ymd = static_cast<int>(packed & 0xFFFFFF); // yyyymmdd fits in 24 bits until year 1677
-        return {ymd / 10000, ymd / 100 % 100, ymd % 100};
+        return {static_cast<int>(packed >> 9 & 0x7FFF), static_cast<int>(packed >> 5 & 0xF),
+                static_cast<int>(packed & 0x1F)};
     }
     std::tm local{};
 #if defined(_WIN32)
@@ -31,9 +31,10 @@ sigeng::TCalendarDate LocalDate() {
     localtime_r(&now, &local);
 #endif
     const sigeng::TCalendarDate date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    const int ymd = date.Year * 10000 + date.Month * 100 + date.Day;
-    if (ymd > 0 && ymd < (1 << 24)) {
-        cached.store(second << 24 | static_cast<std::uint64_t>(ymd), std::memory_order_relaxed);
+    if (date.Year >= 0 && date.Year < 0x8000) {
+        const auto day = static_cast<std::uint64_t>(date.Year) << 9 | static_cast<std::uint64_t>(date.Month) << 5 |
+                         static_cast<std::uint64_t>(date.Day);
+        cached.store(second << 24 | day, std::memory_order_relaxed);
     }
     return date;
 }

@@ -38,12 +38,12 @@ std::int32_t PowerOfTen(std::int32_t decimals) {
 
 // The low 32 bits of round(value) (ties to even), as a 64-bit rounding would keep them.
 std::uint32_t LowWordOfRounded(Extended value) {
-    // rint rounds in the default mode, nearest with ties to even, without the cost of saving the FPU state.
-    const Extended rounded = std::rint(value);
-    constexpr Extended twoTo63 = 9223372036854775808.0L;
-    if (std::fabs(rounded) < twoTo63) {
-        return static_cast<std::uint32_t>(std::llrint(rounded));
+    // llrint rounds in the default mode, nearest with ties to even, in one store to an integer.
+    constexpr Extended twoTo62 = 4611686018427387904.0L;
+    if (std::fabs(value) < twoTo62) {
+        return static_cast<std::uint32_t>(std::llrint(value));
     }
+    const Extended rounded = std::rint(value);
     // Far outside any table's ranges; keep the arithmetic defined: the low word of a multiple of 2^32 is 0,
     // else take the value apart in 32-bit steps.
     Extended magnitude = std::fabs(rounded);
@@ -122,7 +122,11 @@ double RoundSpread(double spread) {
     // extended product's rounding (5.5e-20 relative) with room to spare.
     if (spread >= 0.0 && spread < 1e8) {
         const Extended scaled = static_cast<Extended>(spread) * 10000.0L;
-        const Extended whole = std::floor(scaled);
+        // floor without switching the FPU's rounding mode: round to nearest, then step down if that went up.
+        Extended whole = static_cast<Extended>(std::llrint(scaled));
+        if (whole > scaled) {
+            whole -= 1.0L;
+        }
         const Extended fraction = scaled - whole;
         const Extended margin = scaled * 1e-16L + 1e-12L;
         if (std::fabs(fraction - 0.5L) > margin) {

@@ -4,6 +4,7 @@
 #include "TestPaths.h"
 #include "sigeng.h"
 #include "uParamTable.h"
+#include "uSignalCompute.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -86,6 +88,30 @@ TEST_F(EngineAbi, RecordAtAnOddAddressIsComputedInPlace) {
     std::memcpy(storage + 1, bytes.data(), bytes.size());
     EXPECT_EQ(FCompute(reinterpret_cast<TSignalRec*>(storage + 1)), -1);
     EXPECT_EQ(std::memcmp(storage + 1, bytes.data(), 48), 0);
+}
+
+// The export takes today's local date; asked twice within a second, the kept date must be the same date.
+TEST_F(EngineAbi, ComputesWithTodaysLocalDate) {
+    for (int call = 0; call < 2; ++call) {
+        const std::time_t before = std::time(nullptr);
+        TSignalRec exported = MakeEmptySignalRec("GBP/CHF");
+        exported.Current = 2.3;
+        exported.Highest = 2.312;
+        exported.Lowest = 2.297;
+        exported.Price24 = 2.295;
+        exported.Price48 = 2.305;
+        exported.Price64 = 2.29;
+        TSignalRec internal = exported;
+        ASSERT_EQ(FCompute(&exported), -1);
+        if (std::time(nullptr) != before) {
+            continue; // the clock ticked over during the call; the date may have changed with it
+        }
+        std::tm local{};
+        localtime_r(&before, &local);
+        sigeng::ComputeSignals(sigeng::BuiltInTable(), internal,
+                               {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+        EXPECT_EQ(std::memcmp(&exported, &internal, sizeof exported), 0) << "call " << call;
+    }
 }
 
 TEST_F(EngineAbi, CurrencyDecimals) {
