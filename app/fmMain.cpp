@@ -179,10 +179,10 @@ QToolBar* TfMain::BuildToolBar() {
     openButton->setIcon(FImages.Icon(imgOpenCurrency));
     openButton->setToolTip(QStringLiteral("Open currency"));
     openButton->setAutoRaise(true);
-    openButton->setMenu(FPopup);
-    openButton->setPopupMode(QToolButton::InstantPopup);
-    openButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     openButton->setFixedWidth(25);
+    // Drops the currency popup down below the button (a plain button: no menu arrow beside the picture).
+    connect(openButton, &QToolButton::clicked, this,
+            [this, openButton] { FPopup->popup(openButton->mapToGlobal(QPoint(0, openButton->height()))); });
     toolBar->addWidget(openButton);
     toolBar->addSeparator();
     addButton("ToolButton3", imgCascade, QStringLiteral("Cascade windows"), &TfMain::CascadeWinClick);
