@@ -66,8 +66,9 @@ TDynamicLibrary::TDynamicLibrary(const QString& path) {
 #if defined(_WIN32)
     FHandle = reinterpret_cast<void*>(LoadLibraryW(reinterpret_cast<LPCWSTR>(path.utf16())));
 #else
-    // Lazy binding: only the functions a call actually uses get resolved, and the library lives for one call.
-    FHandle = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
+    // Bound at once: resolving a handful of symbols while loading costs less than sending the first call of
+    // each through the lazy resolver, and the engine is loaded for every single call.
+    FHandle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
 #endif
 }
 

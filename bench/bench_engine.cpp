@@ -59,14 +59,23 @@ void BM_EngineLoadCallUnload(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineLoadCallUnload);
 
-void BM_EmptyLibraryLoadUnload(benchmark::State& state) {
+void LoadAndUnload(benchmark::State& state, const char* path) {
     for (auto _ : state) {
-        void* handle = dlopen(EMPTY_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
         benchmark::DoNotOptimize(handle);
         dlclose(handle);
     }
 }
+
+// An empty library linked the toolchain's default way, and one linked with the engine's link options.
+void BM_EmptyLibraryLoadUnload(benchmark::State& state) {
+    LoadAndUnload(state, EMPTY_LIBRARY_PATH);
+}
 BENCHMARK(BM_EmptyLibraryLoadUnload);
+void BM_EmptyLibraryEngineFlagsLoadUnload(benchmark::State& state) {
+    LoadAndUnload(state, EMPTY_LIBRARY_ENGINE_FLAGS_PATH);
+}
+BENCHMARK(BM_EmptyLibraryEngineFlagsLoadUnload);
 
 } // namespace
 
