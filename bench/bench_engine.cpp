@@ -2,6 +2,7 @@
 // call, side by side with loading and unloading an empty library.
 
 #include "TSignalRec.h"
+#include "WorkedExample.h"
 #include "sigeng.h"
 #include "uForexAPI.h"
 #include "uPlatform.h"
@@ -14,21 +15,10 @@
 
 namespace {
 
-TSignalRec ExampleRecord() {
-    TSignalRec rec = MakeEmptySignalRec("GBP/CHF");
-    rec.Current = 2.3;
-    rec.Highest = 2.312;
-    rec.Lowest = 2.297;
-    rec.Price24 = 2.295;
-    rec.Price48 = 2.305;
-    rec.Price64 = 2.29;
-    return rec;
-}
-
 void BM_FxComputeInProcess(benchmark::State& state) {
     void* handle = dlopen(ENGINE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     const auto compute = reinterpret_cast<TFxCompute>(dlsym(handle, "fx_compute"));
-    TSignalRec rec = ExampleRecord();
+    TSignalRec rec = WorkedExampleRecord();
     for (auto _ : state) {
         benchmark::DoNotOptimize(compute(&rec));
         benchmark::ClobberMemory();
@@ -40,7 +30,7 @@ BENCHMARK(BM_FxComputeInProcess);
 // ComputeSignals as the program calls it: find the file, load, look up, call, unload.
 void BM_ProgramComputeSignals(benchmark::State& state) {
     platform::SetProgramDirectory(QStringLiteral(SHIPPING_DIR));
-    TSignalRec rec = ExampleRecord();
+    TSignalRec rec = WorkedExampleRecord();
     for (auto _ : state) {
         benchmark::DoNotOptimize(ComputeSignals(rec));
     }
@@ -49,7 +39,7 @@ void BM_ProgramComputeSignals(benchmark::State& state) {
 BENCHMARK(BM_ProgramComputeSignals);
 
 void BM_EngineLoadCallUnload(benchmark::State& state) {
-    TSignalRec rec = ExampleRecord();
+    TSignalRec rec = WorkedExampleRecord();
     for (auto _ : state) {
         void* handle = dlopen(ENGINE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
         const auto compute = reinterpret_cast<TFxCompute>(dlsym(handle, "fx_compute"));

@@ -1,5 +1,6 @@
 #include "CoreTestSupport.h"
 #include "TSignalRec.h"
+#include "WorkedExample.h"
 #include "uForexAPI.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,6 @@
 namespace {
 
 using TEngine = TProgramFolder::TEngine;
-
-TSignalRec ExampleRecord(const char* pair) {
-    TSignalRec rec = MakeEmptySignalRec(pair);
-    rec.Current = 2.3;
-    rec.Highest = 2.312;
-    rec.Lowest = 2.297;
-    rec.Price24 = 2.295;
-    rec.Price48 = 2.305;
-    rec.Price64 = 2.29;
-    return rec;
-}
 
 TEST(ForexAPI, AppFilePathJoinsWithExactlyOneSeparator) {
     struct Case {
@@ -93,7 +83,7 @@ TEST(ForexAPI, ComputeSignalsFallsBackSilently) {
     };
     for (const Case& c : cases) {
         TProgramFolder folder(c.Engine);
-        TSignalRec rec = ExampleRecord(c.Pair);
+        TSignalRec rec = WorkedExampleRecord(c.Pair);
         const TSignalRec before = rec;
         EXPECT_EQ(ComputeSignals(rec), c.Computed) << c.Pair << " engine " << static_cast<int>(c.Engine);
         EXPECT_EQ(std::memcmp(&rec, &before, sizeof rec) != 0, c.Computed);

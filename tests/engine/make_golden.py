@@ -153,6 +153,10 @@ def parse_table():
         slot['decimals'] = int(re.search(r'\.Decimals = (\d+)', body).group(1))
         for key, a, b in re.findall(r'\.(\w+) = \{%s, %s\}' % (num, num), body):
             slot[key] = (float(a), float(b))
+    # A slot that copies another one's parameters under its own name.
+    for m in re.finditer(r'constexpr TCurrencySlotSource (\w+)Slot = \[\] \{\s*TCurrencySlotSource slot = (\w+)Slot;'
+                         r'\s*slot\.Name = "([^"]+)";', source):
+        slots[m.group(1)] = dict(slots[m.group(2)], name=m.group(3))
     return {s['name']: s for s in slots.values()}
 
 

@@ -2,6 +2,7 @@
 
 #include "TSignalRec.h"
 #include "TestPaths.h"
+#include "WorkedExample.h"
 #include "sigeng.h"
 #include "uParamTable.h"
 #include "uSignalCompute.h"
@@ -94,13 +95,7 @@ TEST_F(EngineAbi, RecordAtAnOddAddressIsComputedInPlace) {
 TEST_F(EngineAbi, ComputesWithTodaysLocalDate) {
     for (int call = 0; call < 2; ++call) {
         const std::time_t before = std::time(nullptr);
-        TSignalRec exported = MakeEmptySignalRec("GBP/CHF");
-        exported.Current = 2.3;
-        exported.Highest = 2.312;
-        exported.Lowest = 2.297;
-        exported.Price24 = 2.295;
-        exported.Price48 = 2.305;
-        exported.Price64 = 2.29;
+        TSignalRec exported = WorkedExampleRecord();
         TSignalRec internal = exported;
         ASSERT_EQ(FCompute(&exported), -1);
         if (std::time(nullptr) != before) {

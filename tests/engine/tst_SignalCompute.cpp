@@ -1,5 +1,6 @@
 #include "TSignalRec.h"
 #include "TestPaths.h"
+#include "WorkedExample.h"
 #include "uSignalCompute.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +28,6 @@ TSignalRec GbpChfRecord(double current, double highest, double lowest, double pr
     rec.Price48 = price48;
     rec.Price64 = price64;
     return rec;
-}
-
-TSignalRec WorkedExampleRecord() {
-    return GbpChfRecord(2.3, 2.312, 2.297, 2.295, 2.305, 2.29);
 }
 
 const TCurrencySlot& GbpChf() {

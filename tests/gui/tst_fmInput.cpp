@@ -8,6 +8,7 @@
 #include "TNumEdit.h"
 #include "TSignalRec.h"
 #include "TTimeEdit.h"
+#include "WorkedExample.h"
 #include "fmInput.h"
 #include "uDisplayFormat.h"
 #include "uForexAPI.h"
@@ -41,14 +42,7 @@ const char* const InputEditNames[] = {"eHigh", "eCurrent", "eLow", "ePrice24", "
 
 // The worked example of GBP/CHF: current, highest, lowest, 24, 48 and 72 hours ago.
 TSignalRec ExampleRecord(const char* pair = "GBP/CHF") {
-    TSignalRec rec = MakeEmptySignalRec(pair);
-    rec.Current = 2.3;
-    rec.Highest = 2.312;
-    rec.Lowest = 2.297;
-    rec.Price24 = 2.295;
-    rec.Price48 = 2.305;
-    rec.Price64 = 2.29;
-    return rec;
+    return WorkedExampleRecord(pair);
 }
 
 QString TimeOf(const TSignalRec& rec) {
