@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -58,7 +60,7 @@ void PutBoolean(TByteWriter& out, bool value) {
     out.PutByte(value ? tagTrue : tagFalse);
 }
 
-void PutText(TByteWriter& out, const QString& text) {
+void PutText(TByteWriter& out, QStringView text) {
     const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
     if (!ascii) {
         const QByteArray utf8 = text.toUtf8();
@@ -67,52 +69,117 @@ void PutText(TByteWriter& out, const QString& text) {
         out.PutBytes(utf8);
         return;
     }
-    const QByteArray bytes = text.toLatin1();
-    if (bytes.size() <= 255) {
+    if (text.size() <= 255) {
         out.PutByte(tagString);
-        out.PutByte(static_cast<std::uint8_t>(bytes.size()));
+        out.PutByte(static_cast<std::uint8_t>(text.size()));
     } else {
         out.PutByte(tagLongString);
-        out.PutInt32(static_cast<std::int32_t>(bytes.size()));
+        out.PutInt32(static_cast<std::int32_t>(text.size()));
     }
-    out.PutBytes(bytes);
+    // 7-bit ASCII: each character is its own byte.
+    char* bytes = out.Room(text.size());
+    std::transform(text.begin(), text.end(), bytes, [](QChar c) { return static_cast<char>(c.unicode()); });
 }
 
 void PutExtended(TByteWriter& out, double value) {
-    out.PutByte(tagExtended);
-    const TExtendedBytes bytes = ExtendedFromDouble(value);
-    out.PutBytes(QByteArrayView(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    char* bytes = out.Room(11);
+    bytes[0] = static_cast<char>(tagExtended);
+    WriteExtended(value, bytes + 1);
 }
 
 // The empty flag, then the value in the column type's encoding.
-void PutFieldValue(TByteWriter& out, TValueKind kind, const TFieldValue& value) {
-    const auto* integer = std::get_if<qint64>(&value);
-    const auto* flag = std::get_if<bool>(&value);
-    const auto* number = std::get_if<double>(&value);
-    const auto* text = std::get_if<QString>(&value);
-    const bool present = (kind == TValueKind::Integer && integer) || (kind == TValueKind::Boolean && flag) ||
-                         (kind == TValueKind::Extended && (number || integer)) || (kind == TValueKind::Text && text);
+void PutCell(TByteWriter& out, TValueKind kind, const TCell& cell) {
+    const bool present = (kind == TValueKind::Integer && cell.IsInteger()) ||
+                         (kind == TValueKind::Boolean && cell.IsBoolean()) ||
+                         (kind == TValueKind::Extended && (cell.IsNumber() || cell.IsInteger())) ||
+                         (kind == TValueKind::Text && cell.IsText());
     PutBoolean(out, !present);
     if (!present) {
         return;
     }
     switch (kind) {
     case TValueKind::Integer:
-        PutInteger(out, *integer);
+        PutInteger(out, cell.Integer());
         break;
     case TValueKind::Boolean:
-        PutBoolean(out, *flag);
+        PutBoolean(out, cell.Boolean());
         break;
     case TValueKind::Extended:
-        PutExtended(out, number ? *number : static_cast<double>(*integer));
+        PutExtended(out, cell.IsNumber() ? cell.Number() : static_cast<double>(cell.Integer()));
         break;
     case TValueKind::Text:
-        PutText(out, *text);
+        PutText(out, cell.Text());
         break;
     }
 }
 
+// The writer reserves room from these, so that a program file is written without growing its buffer: a column entry
+// takes about FieldEntryBytesEstimate bytes, a value at most ValueBytesEstimate unless it is a long text.
+constexpr qsizetype FieldEntryBytesEstimate = 64;
+constexpr qsizetype ValueBytesEstimate = 12; // empty flag, tagExtended and ten bytes
+
 // --- Reading
+
+// A text as the file holds it, not yet converted: Latin-1 (tagString and tagLongString), UTF-8 or UTF-16LE bytes.
+struct TFileText {
+    enum class TEncoding { Latin1, Utf8, Utf16LE };
+
+    TEncoding Encoding = TEncoding::Latin1;
+    QByteArrayView Bytes;
+
+    bool IsEmpty() const { return Bytes.isEmpty(); }
+
+    QString ToString() const {
+        switch (Encoding) {
+        case TEncoding::Latin1:
+            return QString::fromLatin1(Bytes);
+        case TEncoding::Utf8:
+            return QString::fromUtf8(Bytes);
+        case TEncoding::Utf16LE:
+            break;
+        }
+        QString text(Bytes.size() / 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const auto low = static_cast<std::uint8_t>(Bytes[2 * i]);
+            const auto high = static_cast<std::uint8_t>(Bytes[2 * i + 1]);
+            text[i] = QChar(static_cast<char16_t>(low | (high << 8)));
+        }
+        return text;
+    }
+
+    // The text for comparing and looking up, made without a QString unless it is UTF-16, which only old files
+    // hold; storage keeps such a text for as long as the view is used.
+    QAnyStringView View(QString& storage) const {
+        switch (Encoding) {
+        case TEncoding::Latin1:
+            return QLatin1StringView(Bytes);
+        case TEncoding::Utf8:
+            return QUtf8StringView(Bytes);
+        case TEncoding::Utf16LE:
+            break;
+        }
+        storage = ToString();
+        return storage;
+    }
+
+    bool Equals(const QString& text) const {
+        if (Encoding != TEncoding::Latin1) {
+            QString storage;
+            return QAnyStringView::equal(View(storage), text);
+        }
+        if (Bytes.size() != text.size()) {
+            return false;
+        }
+        // Column properties are short: comparing here beats a call into Qt's general comparison.
+        const QChar* chars = text.constData();
+        for (qsizetype i = 0; i < Bytes.size(); ++i) {
+            if (static_cast<unsigned char>(Bytes[i]) != chars[i].unicode()) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
 
 // Reads the tagged values of one file. Every getter throws the file's failure message instead of returning
 // a value it could not read.
@@ -151,6 +218,9 @@ public:
         }
         return length;
     }
+
+    qint64 Position() const { return FIn.Position(); }
+    qint64 Remaining() const { return FIn.Remaining(); }
 
     bool ReadSignature() {
         const QByteArrayView signature = GetBytes(4);
@@ -197,31 +267,94 @@ public:
     // Any byte but tagTrue is false, as the format has always read booleans.
     bool ReadBoolean() { return GetByte() == tagTrue; }
 
-    QString ReadText() {
-        switch (GetByte()) {
-        case tagString: {
-            const QByteArrayView bytes = GetBytes(GetByte());
-            return QString::fromLatin1(bytes);
+    // The values of files with empty flags nearly all come in the form the program writes: the empty flag false,
+    // then for a number tagExtended and ten bytes, for a text tagString, a length byte and the Latin-1 bytes. The
+    // ReadPresent functions read that form in one step; for anything else they return false, or stop, without
+    // moving.
+
+    bool ReadPresentNumber(double& value) {
+        const char* bytes = FIn.Peek(PresentNumberBytes);
+        if (bytes == nullptr || TByteReader::LoadUInt16(bytes) != PresentNumberTags) {
+            return false;
         }
-        case tagLongString:
-            return QString::fromLatin1(GetBytes(GetLength()));
-        case tagUtf8String:
-            return QString::fromUtf8(GetBytes(GetLength()));
-        case tagWideString: {
-            // The count is checked against the bytes left before any text is allocated.
-            const QByteArrayView bytes = GetBytes(2 * static_cast<qint64>(GetLength()));
-            QString text(bytes.size() / 2, Qt::Uninitialized);
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                const auto low = static_cast<std::uint8_t>(bytes[2 * i]);
-                const auto high = static_cast<std::uint8_t>(bytes[2 * i + 1]);
-                text[i] = QChar(static_cast<char16_t>(low | (high << 8)));
+        value = DoubleFromExtended(bytes + 2);
+        FIn.Skip(PresentNumberBytes);
+        return true;
+    }
+
+    // Reads numbers into cells, from the first on, for as long as they come in the present form; returns how many it
+    // read. The cells keep the numbers as extended numbers, which become doubles when asked for.
+    std::size_t ReadPresentNumbers(std::span<TCell> cells) {
+        const char* next = FIn.Peek(0);
+        const auto fit = static_cast<std::size_t>(FIn.Remaining() / PresentNumberBytes);
+        const std::size_t count = std::min(cells.size(), fit);
+        std::size_t read = 0;
+        while (read < count && TByteReader::LoadUInt16(next) == PresentNumberTags) {
+            cells[read].FillExtended(next + 2);
+            ++read;
+            next += PresentNumberBytes;
+        }
+        FIn.Skip(static_cast<qint64>(read) * PresentNumberBytes);
+        return read;
+    }
+
+    bool ReadPresentLatin1(QLatin1StringView& text) {
+        const char* bytes = FIn.Peek(3);
+        if (bytes == nullptr || TByteReader::LoadUInt16(bytes) != PresentLatin1Tags) {
+            return false;
+        }
+        const qint64 length = static_cast<std::uint8_t>(bytes[2]);
+        if (length > FIn.Remaining() - 3) {
+            return false;
+        }
+        text = QLatin1StringView(bytes + 3, length);
+        FIn.Skip(3 + length);
+        return true;
+    }
+
+    // Reads a text into text. Every length is checked against the bytes left before anything is made from it. The
+    // text is filled in place rather than returned: a TFileText put together in one place and copied whole to
+    // another keeps the processor waiting, and column lists are mostly texts.
+    void ReadFileText(TFileText& text) {
+        // A short Latin-1 text, nearly every text of a file, is read here; ReadAnyText reads all others.
+        if (const char* bytes = FIn.Peek(2); bytes != nullptr && static_cast<std::uint8_t>(bytes[0]) == tagString) {
+            if (const qint64 length = static_cast<std::uint8_t>(bytes[1]); length <= FIn.Remaining() - 2) {
+                FIn.Skip(2 + length);
+                text.Encoding = TFileText::TEncoding::Latin1;
+                text.Bytes = QByteArrayView(bytes + 2, length);
+                return;
             }
-            return text;
         }
+        ReadAnyText(text);
+    }
+
+    TFileText ReadFileText() {
+        TFileText text;
+        ReadFileText(text);
+        return text;
+    }
+
+    // Out of line, so that ReadFileText stays small enough to be inlined where texts are read.
+    Q_NEVER_INLINE void ReadAnyText(TFileText& text) {
+        switch (GetByte()) {
+        case tagString:
+            text = {TFileText::TEncoding::Latin1, GetBytes(GetByte())};
+            break;
+        case tagLongString:
+            text = {TFileText::TEncoding::Latin1, GetBytes(GetLength())};
+            break;
+        case tagUtf8String:
+            text = {TFileText::TEncoding::Utf8, GetBytes(GetLength())};
+            break;
+        case tagWideString:
+            text = {TFileText::TEncoding::Utf16LE, GetBytes(2 * static_cast<qint64>(GetLength()))};
+            break;
         default:
             FailValue();
         }
     }
+
+    QString ReadText() { return ReadFileText().ToString(); }
 
     void ReadListBegin() {
         if (GetByte() != tagListBegin) {
@@ -234,35 +367,75 @@ public:
         if (PeekByte() != tagListEnd) {
             return false;
         }
-        GetByte();
+        FIn.Skip(1);
         return true;
     }
 
 private:
+    static constexpr std::uint16_t PresentNumberTags = tagFalse | (tagExtended << 8); // as LoadUInt16 reads them
+    static constexpr qint64 PresentNumberBytes = 12;
+    static constexpr std::uint16_t PresentLatin1Tags = tagFalse | (tagString << 8);
+
     TByteReader FIn;
 };
 
-TFieldDef ReadFieldDef(TTagReader& in, int version) {
-    TFieldDef def;
-    def.Name = in.ReadText();
-    def.TypeName = in.ReadText();
-    TFieldType type{};
-    if (!FieldTypeFromName(def.TypeName, type)) {
-        throw TFailure(QStringLiteral("Unknown field type (%1)").arg(def.TypeName));
+// A column entry as the file holds it. Its texts become QStrings only when the entry replaces a column.
+struct TFieldEntry {
+    TFileText Name;
+    TFieldType Type{};
+    int Size = 0;
+    TFileText DisplayLabel;
+    TFileText EditMask;
+    int DisplayWidth = 0;
+    bool Required = false;
+    bool ReadOnly = false;
+    TFieldKind Kind = TFieldKind::Data;
+    TFileText DefaultExpression;
+
+    // The column a table defines from the entry.
+    TFieldDef FieldDef() const {
+        TFieldDef def;
+        def.Name = Name.ToString();
+        def.TypeName = FieldTypeName(Type);
+        def.Size = Size;
+        def.Required = Required;
+        // Files give every column its display label, mostly the name itself: such a label shares the name's text.
+        def.DisplayLabel = DisplayLabel.Encoding == Name.Encoding && DisplayLabel.Bytes == Name.Bytes
+                               ? def.Name
+                               : DisplayLabel.ToString();
+        def.EditMask = EditMask.ToString();
+        def.DisplayWidth = DisplayWidth;
+        def.ReadOnly = ReadOnly;
+        def.Kind = Kind;
+        def.DefaultExpression = DefaultExpression.ToString();
+        return def;
     }
-    def.Size = in.ReadInteger();
-    def.DisplayLabel = in.ReadText();
-    def.EditMask = in.ReadText();
-    def.DisplayWidth = in.ReadInteger();
-    def.Required = in.ReadBoolean();
-    def.ReadOnly = in.ReadBoolean();
-    if (version >= VersionFieldKind && !FieldKindFromName(in.ReadText(), def.Kind)) {
-        def.Kind = TFieldKind::Data;
+};
+
+// Reads a column entry into entry, all of which it sets.
+void ReadFieldEntry(TTagReader& in, int version, TFieldEntry& entry) {
+    in.ReadFileText(entry.Name);
+    TFileText name;
+    in.ReadFileText(name);
+    QString storage;
+    if (!FieldTypeFromName(name.View(storage), entry.Type)) {
+        throw TFailure(QStringLiteral("Unknown field type (%1)").arg(name.ToString()));
     }
+    entry.Size = in.ReadInteger();
+    in.ReadFileText(entry.DisplayLabel);
+    in.ReadFileText(entry.EditMask);
+    entry.DisplayWidth = in.ReadInteger();
+    entry.Required = in.ReadBoolean();
+    entry.ReadOnly = in.ReadBoolean();
+    entry.Kind = TFieldKind::Data; // also for a kind name that is none of the kinds
+    if (version >= VersionFieldKind) {
+        in.ReadFileText(name);
+        FieldKindFromName(name.View(storage), entry.Kind);
+    }
+    entry.DefaultExpression = TFileText{};
     if (version >= VersionDefaultExpression) {
-        def.DefaultExpression = in.ReadText();
+        in.ReadFileText(entry.DefaultExpression);
     }
-    return def;
 }
 
 TIndexDef ReadIndexDef(TTagReader& in) {
@@ -279,7 +452,8 @@ TIndexDef ReadIndexDef(TTagReader& in) {
 
 } // namespace
 
-// Reads one file into a table, which lets it use its private loading hooks.
+// Reads one file into a table, which lets it use its private loading hooks. Rows are decoded straight into the
+// table's cells.
 class TTableLoader {
 public:
     TTableLoader(TMemTable& table, QByteArrayView bytes, int& version) : FTable(table), FIn(bytes), FVersion(version) {}
@@ -297,22 +471,69 @@ public:
     }
 
 private:
+    // How the values of a column are read, fixed once the columns are known.
+    struct TColumnReading {
+        TFieldType Type;
+        TValueKind Kind;
+        bool ZeroIsEmpty; // a date or time of exactly 0.0 is no value
+        bool PresentForm; // a number or text column of a file with empty flags, which ReadPresent... may read
+        // The number of columns from this one on that ReadPresentNumbers can read in one go: number columns whose
+        // numbers are stored as read (StoredNumber changes only dates) and need not be looked at on reading,
+        // neither dates nor times. 0 for others.
+        std::size_t NumberRun;
+    };
+
+    // From the first entry on the table's columns are replaced, also by the entries read before a failure. Reading
+    // a table's own file again, the entries define the very columns the table has: the table then keeps its
+    // definitions, and nothing is made from the entries. Otherwise the entries are read a second time, to make the
+    // new columns.
     void ReadColumns() {
         FIn.ReadListBegin();
         if (FIn.AtListEnd()) {
             return; // the table keeps its own columns
         }
-        // From the first entry on the table's columns are replaced, also by the entries read before a failure.
-        std::vector<TFieldDef> fields;
+        const TTagReader list = FIn;
+        int read = 0;     // entries read in full
+        bool same = true; // every entry read defines the table's column at its place
         try {
+            TFieldEntry entry;
             do {
-                fields.push_back(ReadFieldDef(FIn, FVersion));
+                ReadFieldEntry(FIn, FVersion, entry);
+                same = same && read < FTable.FieldCount() && Defines(entry, read);
+                ++read;
             } while (!FIn.AtListEnd());
         } catch (...) {
-            FTable.LoadReplaceFields(std::move(fields));
+            ReplaceColumns(list, read);
             throw;
         }
+        if (same && read == FTable.FieldCount()) {
+            FTable.LoadKeepFields();
+        } else {
+            ReplaceColumns(list, read);
+        }
+    }
+
+    // Replaces the table's columns by the first count entries of the column list at list, entries read before.
+    void ReplaceColumns(TTagReader list, int count) {
+        std::vector<TFieldDef> fields;
+        fields.reserve(static_cast<std::size_t>(count));
+        TFieldEntry entry;
+        for (int i = 0; i < count; ++i) {
+            ReadFieldEntry(list, FVersion, entry);
+            fields.push_back(entry.FieldDef());
+        }
         FTable.LoadReplaceFields(std::move(fields));
+    }
+
+    // True when the table's column is what entry defines; the display format, which files do not hold, is not
+    // compared.
+    bool Defines(const TFieldEntry& entry, int column) const {
+        const TFieldDef& def = FTable.Field(column);
+        return entry.Type == FTable.FieldType(column) && TMemTable::StoredSize(entry.Type, entry.Size) == def.Size &&
+               entry.DisplayWidth == def.DisplayWidth && entry.Required == def.Required &&
+               entry.ReadOnly == def.ReadOnly && entry.Kind == def.Kind && entry.Name.Equals(def.Name) &&
+               entry.DisplayLabel.Equals(def.DisplayLabel) && entry.EditMask.Equals(def.EditMask) &&
+               entry.DefaultExpression.Equals(def.DefaultExpression);
     }
 
     void ReadIndexes() {
@@ -336,76 +557,168 @@ private:
         FIn.ReadListBegin();
         FTable.LoadClearRows();
         PrepareColumns();
-        const bool withStatus = FVersion >= VersionRowStatus;
+        TRowStore& rows = FTable.LoadedRows();
+        if (FIn.AtListEnd()) {
+            return;
+        }
+        // The rows to come are about as long as the first, which took at least a byte: what is reserved after it
+        // stays within a few cells for each byte of the file.
+        const qint64 start = FIn.Position();
+        ReadRowEntry(rows);
+        const qint64 rowBytes = std::max<qint64>(FIn.Position() - start, 1);
+        rows.Reserve(static_cast<std::size_t>(rows.Count()) + static_cast<std::size_t>(FIn.Remaining() / rowBytes));
         while (!FIn.AtListEnd()) {
-            TRowData current;
-            std::vector<TRowData> older;
-            if (withStatus) {
-                FIn.ReadListBegin();
-                current.Status = FIn.ReadInteger();
-                current.Values = ReadValues();
-                while (!FIn.AtListEnd()) {
-                    TRowData version;
-                    version.Status = FIn.ReadInteger();
-                    version.Values = ReadValues();
-                    older.push_back(std::move(version));
-                }
-            } else {
-                // Without columns such an entry would be empty and the list could never end.
-                if (FColumns.empty()) {
-                    FailValue();
-                }
-                current.Values = ReadValues();
-            }
-            FTable.LoadAddRow(std::move(current), std::move(older));
+            ReadRowEntry(rows);
         }
     }
 
-    std::vector<TFieldValue> ReadValues() {
-        std::vector<TFieldValue> values(FColumns.size());
-        for (std::size_t i = 0; i < FColumns.size(); ++i) {
-            if (FVersion >= VersionEmptyFlags && FIn.ReadBoolean()) {
+    // Appends a row to rows and reads an entry into it. A row counts only once its entry is read in full.
+    void ReadRowEntry(TRowStore& rows) {
+        const std::span<TCell> cells = rows.AppendRowToFill();
+        try {
+            ReadRow(rows, cells);
+        } catch (...) {
+            rows.RemoveLast();
+            throw;
+        }
+    }
+
+    // Reads one row entry into the last row of rows, whose cells are given.
+    void ReadRow(TRowStore& rows, std::span<TCell> cells) {
+        if (FVersion < VersionRowStatus) {
+            // Without columns such an entry would be empty and the list could never end.
+            if (FColumns.empty()) {
+                FailValue();
+            }
+            ReadValues(rows, cells);
+            return;
+        }
+        FIn.ReadListBegin();
+        const int status = FIn.ReadInteger();
+        ReadValues(rows, cells);
+        if (!FIn.AtListEnd()) {
+            ReadOlderVersions(rows.Head(rows.Count() - 1));
+        }
+        if (status != rsUnchanged) {
+            rows.Head(rows.Count() - 1).Status = status;
+        }
+        if (status == rsDeleted) {
+            FTable.LoadSetAsideLastRow();
+        }
+    }
+
+    // Reads the earlier versions that follow a row's values, up to the end of the row's entry.
+    void ReadOlderVersions(TRowStore::TRowHead& head) {
+        do {
+            head.Older.push_back(ReadOlderVersion());
+        } while (!FIn.AtListEnd());
+    }
+
+    TRowData ReadOlderVersion() {
+        const int status = FIn.ReadInteger();
+        TRowStore version;
+        version.Reset(static_cast<int>(FColumns.size()));
+        ReadValues(version, version.AppendRowToFill());
+        version.Head(0).Status = status;
+        return version.Data(0);
+    }
+
+    // Reads one set of values into cells, the cells of a row of rows, which it fills, each of them. Values in the
+    // form the program writes take the short way: numbers of consecutive columns in one go, other values one by one.
+    void ReadValues(TRowStore& rows, std::span<TCell> cells) {
+        for (std::size_t i = 0; i < cells.size();) {
+            const TColumnReading& column = FColumns[i];
+            if (column.NumberRun > 0) {
+                const std::size_t read = FIn.ReadPresentNumbers(cells.subspan(i, column.NumberRun));
+                i += read;
+                if (read == column.NumberRun) {
+                    continue;
+                }
+            } else if (column.PresentForm && ReadPresentValue(rows, cells[i], column, static_cast<int>(i))) {
+                ++i;
                 continue;
             }
-            const int field = static_cast<int>(i);
-            TFieldValue& value = values[i];
-            switch (FColumns[i].Kind) {
-            case TValueKind::Integer:
-                value.emplace<qint64>(FIn.ReadInteger());
-                break;
-            case TValueKind::Boolean:
-                value.emplace<bool>(FIn.ReadBoolean());
-                break;
-            case TValueKind::Extended:
-                if (const double number = FIn.ReadFloat(); !(FColumns[i].ZeroIsEmpty && number == 0.0)) {
-                    value.emplace<double>(FTable.StoredNumber(field, number));
-                }
-                break;
-            case TValueKind::Text:
-                // An empty text is no value, as when it is assigned.
-                if (QString text = FIn.ReadText(); !text.isEmpty()) {
-                    value.emplace<QString>(FTable.StoredText(field, std::move(text)));
-                }
-                break;
-            }
+            ReadValue(rows, cells[i], FColumns[i], static_cast<int>(i));
+            ++i;
         }
-        return values;
     }
 
-    // How each column's values are read, fixed once the columns are known.
+    // Reads the value of column field into cell, a cell of rows, if it comes in the form the program writes; returns
+    // false, without moving or filling cell, when it does not.
+    bool ReadPresentValue(TRowStore& rows, TCell& cell, const TColumnReading& column, int field) {
+        if (double number = 0; column.Kind == TValueKind::Extended && FIn.ReadPresentNumber(number)) {
+            StoreNumber(cell, column, number);
+            return true;
+        }
+        if (QLatin1StringView text; column.Kind == TValueKind::Text && FIn.ReadPresentLatin1(text)) {
+            StoreText(rows, cell, field, text);
+            return true;
+        }
+        return false;
+    }
+
+    // Reads the value of column field into cell, a cell of rows, whatever form the file gives it.
+    void ReadValue(TRowStore& rows, TCell& cell, const TColumnReading& column, int field) {
+        cell = TCell{};
+        if (FVersion >= VersionEmptyFlags && FIn.ReadBoolean()) {
+            return;
+        }
+        switch (column.Kind) {
+        case TValueKind::Integer:
+            cell.FillInteger(FIn.ReadInteger());
+            break;
+        case TValueKind::Boolean:
+            cell.FillBoolean(FIn.ReadBoolean());
+            break;
+        case TValueKind::Extended:
+            StoreNumber(cell, column, FIn.ReadFloat());
+            break;
+        case TValueKind::Text:
+            if (const TFileText text = FIn.ReadFileText(); text.Encoding == TFileText::TEncoding::Latin1) {
+                StoreText(rows, cell, field, QLatin1StringView(text.Bytes));
+            } else if (!text.IsEmpty()) {
+                rows.FillText(cell, FTable.StoredText(field, text.ToString()));
+            }
+            break;
+        }
+    }
+
+    void StoreText(TRowStore& rows, TCell& cell, int field, QLatin1StringView text) {
+        // An empty text is no value, as when it is assigned.
+        if (text.isEmpty()) {
+            cell = TCell{};
+        } else {
+            rows.FillText(cell, FTable.StoredText(field, text));
+        }
+    }
+
+    static void StoreNumber(TCell& cell, const TColumnReading& column, double number) {
+        if (column.ZeroIsEmpty && number == 0.0) {
+            cell = TCell{};
+        } else {
+            cell.FillNumber(TMemTable::StoredNumber(column.Type, number));
+        }
+    }
+
     void PrepareColumns() {
         FColumns.clear();
+        FColumns.reserve(static_cast<std::size_t>(FTable.FieldCount()));
         for (int i = 0; i < FTable.FieldCount(); ++i) {
             const TFieldType type = FTable.FieldType(i);
-            FColumns.push_back({ValueKindOf(type),
-                                type == TFieldType::Date || type == TFieldType::Time || type == TFieldType::DateTime});
+            const bool moment = type == TFieldType::Date || type == TFieldType::Time || type == TFieldType::DateTime;
+            const TValueKind kind = ValueKindOf(type);
+            const bool present =
+                (kind == TValueKind::Extended || kind == TValueKind::Text) && FVersion >= VersionEmptyFlags;
+            FColumns.push_back({type, kind, moment, present, 0});
+        }
+        if (FVersion >= VersionEmptyFlags) {
+            std::size_t run = 0;
+            for (auto column = FColumns.rbegin(); column != FColumns.rend(); ++column) {
+                run = column->Kind == TValueKind::Extended && !column->ZeroIsEmpty ? run + 1 : 0;
+                column->NumberRun = run;
+            }
         }
     }
-
-    struct TColumnReading {
-        TValueKind Kind;
-        bool ZeroIsEmpty; // a date or time of exactly 0.0 is no value
-    };
 
     TMemTable& FTable;
     TTagReader FIn;
@@ -414,17 +727,20 @@ private:
 };
 
 QByteArray TBinaryStreamFormat::EncodeTable(const TMemTable& table) const {
+    const int fields = table.FieldCount();
+    const TRowStore& rows = table.FRows;
     TByteWriter out;
+    out.Reserve(fields * FieldEntryBytesEstimate + qsizetype{rows.Count()} * (4 + fields * ValueBytesEstimate) + 16);
     out.PutBytes(QByteArrayView(Signature, 4));
     PutInteger(out, WrittenVersion);
 
     out.PutByte(tagListBegin);
-    for (int i = 0; i < table.FieldCount(); ++i) {
+    for (int i = 0; i < fields; ++i) {
         const TFieldDef& def = table.Field(i);
         PutText(out, def.Name);
         PutText(out, FieldTypeName(table.FieldType(i)));
         PutInteger(out, def.Size);
-        PutText(out, def.DisplayName());
+        PutText(out, def.DisplayLabel.isEmpty() ? def.Name : def.DisplayLabel);
         PutText(out, def.EditMask);
         PutInteger(out, def.EffectiveDisplayWidth());
         PutBoolean(out, def.Required);
@@ -446,15 +762,18 @@ QByteArray TBinaryStreamFormat::EncodeTable(const TMemTable& table) const {
     }
     out.PutByte(tagListEnd);
 
+    std::vector<TValueKind> kinds;
+    kinds.reserve(static_cast<std::size_t>(fields));
+    for (int i = 0; i < fields; ++i) {
+        kinds.push_back(ValueKindOf(table.FieldType(i)));
+    }
     out.PutByte(tagListBegin);
-    for (int r = 0; r < table.RecordCount(); ++r) {
-        const TRowData& row = table.Row(r);
+    for (int r = 0; r < rows.Count(); ++r) {
         out.PutByte(tagListBegin);
-        PutInteger(out, row.Status);
-        for (int i = 0; i < table.FieldCount(); ++i) {
-            const auto field = static_cast<std::size_t>(i);
-            PutFieldValue(out, ValueKindOf(table.FieldType(i)),
-                          field < row.Values.size() ? row.Values[field] : TFieldValue{});
+        PutInteger(out, rows.Head(r).Status);
+        const std::span<const TCell> cells = rows.Cells(r);
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            PutCell(out, kinds[i], cells[i]);
         }
         out.PutByte(tagListEnd);
     }

@@ -1,6 +1,7 @@
 #include "TMemTable.h"
 
 #include "TBinaryStreamFormat.h"
+#include "uByteCoding.h"
 
 #include <QDate>
 #include <QTime>
@@ -16,24 +17,25 @@ namespace {
 
 struct TTypeName {
     TFieldType Type;
-    const char16_t* Name;
+    QStringView Name;
 };
 
-// The names files use. Compared exactly: "float" is not "Float".
+// The names files use. Compared exactly: "float" is not "Float". The types of the program's own columns come first,
+// so that looking up their names ends early.
 constexpr std::array<TTypeName, 27> TypeNames{{
+    {TFieldType::Float, u"Float"},
+    {TFieldType::Date, u"Date"},
+    {TFieldType::String, u"String"},
     {TFieldType::SmallInt, u"SmallInt"},
     {TFieldType::Integer, u"Integer"},
     {TFieldType::Word, u"Word"},
     {TFieldType::AutoInc, u"AutoInc"},
     {TFieldType::Boolean, u"Boolean"},
-    {TFieldType::Float, u"Float"},
     {TFieldType::Currency, u"Currency"},
     {TFieldType::BCD, u"BCD"},
     {TFieldType::LargeInt, u"LargeInt"},
-    {TFieldType::Date, u"Date"},
     {TFieldType::Time, u"Time"},
     {TFieldType::DateTime, u"DateTime"},
-    {TFieldType::String, u"String"},
     {TFieldType::FixedChar, u"FixedChar"},
     {TFieldType::Bytes, u"Bytes"},
     {TFieldType::VarBytes, u"VarBytes"},
@@ -52,7 +54,7 @@ constexpr std::array<TTypeName, 27> TypeNames{{
 
 struct TKindName {
     TFieldKind Kind;
-    const char16_t* Name;
+    QStringView Name;
 };
 
 constexpr std::array<TKindName, 5> KindNames{{
@@ -69,10 +71,6 @@ constexpr double LastShownDay = 2958465.0;
 
 bool IsEmptyValue(const TFieldValue& value) {
     return std::holds_alternative<std::monostate>(value);
-}
-
-bool CutsToSize(TFieldType type) {
-    return type == TFieldType::String || type == TFieldType::FixedChar;
 }
 
 // The first size characters; a surrogate pair is never split.
@@ -98,30 +96,24 @@ int CompareNumbers(double a, double b) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-int CompareNonEmpty(const TFieldValue& a, const TFieldValue& b, const QCollator& collator) {
-    if (const auto* x = std::get_if<QString>(&a)) {
-        if (const auto* y = std::get_if<QString>(&b)) {
-            const int c = collator.compare(*x, *y);
-            return c < 0 ? -1 : (c > 0 ? 1 : 0);
-        }
+int CompareNonEmpty(const TCell& a, const TCell& b, const QCollator& collator) {
+    if (a.IsText() && b.IsText()) {
+        const int c = collator.compare(a.Text(), b.Text());
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
-    if (const auto* x = std::get_if<bool>(&a)) {
-        if (const auto* y = std::get_if<bool>(&b)) {
-            return *x == *y ? 0 : (*x ? 1 : -1);
-        }
+    if (a.IsBoolean() && b.IsBoolean()) {
+        return a.Boolean() == b.Boolean() ? 0 : (a.Boolean() ? 1 : -1);
     }
-    if (const auto* x = std::get_if<qint64>(&a)) {
-        if (const auto* y = std::get_if<qint64>(&b)) {
-            return *x < *y ? -1 : (*x > *y ? 1 : 0);
-        }
+    if (a.IsInteger() && b.IsInteger()) {
+        return a.Integer() < b.Integer() ? -1 : (a.Integer() > b.Integer() ? 1 : 0);
     }
-    const auto asNumber = [](const TFieldValue& v, double& number) {
-        if (const auto* d = std::get_if<double>(&v)) {
-            number = *d;
+    const auto asNumber = [](const TCell& cell, double& number) {
+        if (cell.IsNumber()) {
+            number = cell.Number();
             return true;
         }
-        if (const auto* i = std::get_if<qint64>(&v)) {
-            number = static_cast<double>(*i);
+        if (cell.IsInteger()) {
+            number = static_cast<double>(cell.Integer());
             return true;
         }
         return false;
@@ -132,15 +124,13 @@ int CompareNonEmpty(const TFieldValue& a, const TFieldValue& b, const QCollator&
         return CompareNumbers(x, y);
     }
     // Values of different kinds only meet through a caller's key; keep them apart consistently.
-    return a.index() < b.index() ? -1 : (a.index() > b.index() ? 1 : 0);
+    return a.ValueIndex() < b.ValueIndex() ? -1 : (a.ValueIndex() > b.ValueIndex() ? 1 : 0);
 }
 
 // Empty first, then by value.
-int CompareValues(const TFieldValue& a, const TFieldValue& b, const QCollator& collator) {
-    const bool aEmpty = IsEmptyValue(a);
-    const bool bEmpty = IsEmptyValue(b);
-    if (aEmpty || bEmpty) {
-        return aEmpty == bEmpty ? 0 : (aEmpty ? -1 : 1);
+int CompareCells(const TCell& a, const TCell& b, const QCollator& collator) {
+    if (a.IsEmpty() || b.IsEmpty()) {
+        return a.IsEmpty() == b.IsEmpty() ? 0 : (a.IsEmpty() ? -1 : 1);
     }
     return CompareNonEmpty(a, b, collator);
 }
@@ -180,6 +170,40 @@ QTime TimeOfDayFraction(double value) {
     return QTime::fromMSecsSinceStartOfDay(milliseconds);
 }
 
+// A name from the tables above as a QString that uses the name's own storage: nothing is allocated.
+QString NameText(QStringView name) {
+    return QString::fromRawData(reinterpret_cast<const QChar*>(name.utf16()), name.size());
+}
+
+// Exact match with one of the ASCII names above, in any encoding: a Latin-1 or UTF-8 text equals an ASCII name
+// exactly when its bytes are the name's characters, and has as many.
+bool SameName(QAnyStringView text, QStringView name) {
+    return text.size() == name.size() && text.visit([name](auto view) {
+        if constexpr (std::is_same_v<decltype(view), QStringView>) {
+            return view == name;
+        } else {
+            return std::equal(view.begin(), view.end(), name.begin(),
+                              [](auto byte, QChar c) { return static_cast<unsigned char>(byte) == c.unicode(); });
+        }
+    });
+}
+
+// The first of rows 0..count-1 for which before is false, count when there is none; before holds for the rows up to
+// that one and for none after it.
+template <class TBefore> int Bisect(int count, TBefore&& before) {
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (before(middle)) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
 // Throws TFailure with the text message() makes; the text is only made on failure.
 template <class TMessage> void Require(bool condition, TMessage&& message) {
     if (!condition) {
@@ -192,15 +216,15 @@ template <class TMessage> void Require(bool condition, TMessage&& message) {
 QString FieldTypeName(TFieldType type) {
     for (const TTypeName& entry : TypeNames) {
         if (entry.Type == type) {
-            return QString::fromUtf16(entry.Name);
+            return NameText(entry.Name);
         }
     }
     return QString();
 }
 
-bool FieldTypeFromName(const QString& name, TFieldType& type) {
+bool FieldTypeFromName(QAnyStringView name, TFieldType& type) {
     for (const TTypeName& entry : TypeNames) {
-        if (name == QStringView(entry.Name)) {
+        if (SameName(name, entry.Name)) {
             type = entry.Type;
             return true;
         }
@@ -233,20 +257,206 @@ TValueKind ValueKindOf(TFieldType type) {
 QString FieldKindName(TFieldKind kind) {
     for (const TKindName& entry : KindNames) {
         if (entry.Kind == kind) {
-            return QString::fromUtf16(entry.Name);
+            return NameText(entry.Name);
         }
     }
     return QStringLiteral("Data");
 }
 
-bool FieldKindFromName(const QString& name, TFieldKind& kind) {
+bool FieldKindFromName(QAnyStringView name, TFieldKind& kind) {
     for (const TKindName& entry : KindNames) {
-        if (name == QStringView(entry.Name)) {
+        if (SameName(name, entry.Name)) {
             kind = entry.Kind;
             return true;
         }
     }
     return false;
+}
+
+// --- Cells
+
+double TCell::ExtendedNumber() const {
+    char bytes[10];
+    qToLittleEndian(FSignificand, bytes);
+    qToLittleEndian(FExtendedTop, bytes + 8);
+    return DoubleFromExtended(bytes);
+}
+
+TFieldValue TCell::Value() const {
+    switch (FKind) {
+    case TKind::Integer:
+        return FInteger;
+    case TKind::Boolean:
+        return FBoolean;
+    case TKind::Number:
+    case TKind::Extended:
+        return Number();
+    case TKind::ShortText:
+        return QString(reinterpret_cast<const QChar*>(FShortText), FShortLength);
+    case TKind::LongText:
+        return *FLongText;
+    case TKind::Empty:
+        break;
+    }
+    return std::monostate{};
+}
+
+// --- Row store
+
+void TRowStore::Reset(int width) {
+    ReleaseTexts(0, CellIndex(Count()));
+    FHeads.clear();
+    FWidth = std::max(width, 0);
+}
+
+void TRowStore::Reserve(std::size_t rows) {
+    FHeads.reserve(rows);
+    if (FCells.size() < rows * CellIndex(1)) {
+        FCells.resize(rows * CellIndex(1));
+    }
+}
+
+TRowData TRowStore::Data(int row) const {
+    TRowData data;
+    data.Status = Head(row).Status;
+    const std::span<const TCell> cells = Cells(row);
+    data.Values.reserve(cells.size());
+    for (const TCell& cell : cells) {
+        data.Values.push_back(cell.Value());
+    }
+    return data;
+}
+
+void TRowStore::GrowCells() {
+    FCells.resize(std::max(CellIndex(Count() + 1), 2 * FCells.size()));
+}
+
+void TRowStore::AppendRow(const std::vector<TFieldValue>& values) {
+    const std::span<TCell> cells = AppendRowToFill();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        FillValue(cells[i], i < values.size() ? values[i] : TFieldValue{});
+    }
+}
+
+void TRowStore::RemoveLast() {
+    ReleaseTexts(CellIndex(Count() - 1), CellIndex(Count()));
+    FHeads.pop_back();
+}
+
+TRowStore::TRowHead TRowStore::Remove(int position) {
+    const std::size_t first = CellIndex(position);
+    const std::size_t end = CellIndex(Count());
+    ReleaseTexts(first, first + CellIndex(1));
+    // The rows after it move up; the last row's old place becomes spare, and must not keep the long texts that
+    // have moved up.
+    const auto at = [&](std::size_t index) {
+        return FCells.begin() + static_cast<std::ptrdiff_t>(index);
+    };
+    std::copy(at(first + CellIndex(1)), at(end), at(first));
+    std::fill(at(end - CellIndex(1)), at(end), TCell{});
+    TRowHead head = std::move(FHeads[static_cast<std::size_t>(position)]);
+    FHeads.erase(FHeads.begin() + position);
+    return head;
+}
+
+void TRowStore::Move(int from, int to) {
+    const auto rotate = [](auto& items, std::size_t from, std::size_t to, std::size_t width) {
+        const auto at = [&](std::size_t index) {
+            return items.begin() + static_cast<std::ptrdiff_t>(index);
+        };
+        if (from < to) {
+            std::rotate(at(from), at(from + width), at(to + width));
+        } else if (to < from) {
+            std::rotate(at(to), at(from), at(from + width));
+        }
+    };
+    rotate(FCells, CellIndex(from), CellIndex(to), CellIndex(1));
+    rotate(FHeads, static_cast<std::size_t>(from), static_cast<std::size_t>(to), 1);
+}
+
+void TRowStore::Reorder(const std::vector<std::size_t>& order) {
+    std::vector<TCell> cells;
+    cells.reserve(FCells.size());
+    std::vector<TRowHead> heads;
+    heads.reserve(FHeads.size());
+    for (const std::size_t row : order) {
+        const std::span<const TCell> moved = Cells(static_cast<int>(row));
+        cells.insert(cells.end(), moved.begin(), moved.end()); // the long texts go with their cells
+        heads.push_back(std::move(FHeads[row]));
+    }
+    cells.resize(FCells.size());
+    FCells = std::move(cells);
+    FHeads = std::move(heads);
+}
+
+void TRowStore::FillText(TCell& cell, QStringView text) {
+    if (text.size() > TCell::ShortTextCapacity) {
+        FillLongText(cell, text.toString());
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        cell.FShortText[i] = text[i].unicode();
+    }
+    cell.FShortLength = static_cast<quint8>(text.size());
+    cell.FKind = TCell::TKind::ShortText;
+}
+
+void TRowStore::FillText(TCell& cell, QString&& text) {
+    if (text.size() > TCell::ShortTextCapacity) {
+        FillLongText(cell, std::move(text));
+    } else {
+        FillText(cell, QStringView(text));
+    }
+}
+
+void TRowStore::FillLongText(TCell& cell, QString&& text) {
+    FLongTexts.push_back(std::make_unique<QString>(std::move(text)));
+    cell.FLongText = FLongTexts.back().get();
+    cell.FKind = TCell::TKind::LongText;
+}
+
+void TRowStore::FillValue(TCell& cell, const TFieldValue& value) {
+    if (std::holds_alternative<std::monostate>(value)) {
+        cell = TCell{};
+    } else if (const auto* integer = std::get_if<qint64>(&value)) {
+        cell.FillInteger(*integer);
+    } else if (const auto* flag = std::get_if<bool>(&value)) {
+        cell.FillBoolean(*flag);
+    } else if (const auto* number = std::get_if<double>(&value)) {
+        cell.FillNumber(*number);
+    } else if (const auto* text = std::get_if<QString>(&value)) {
+        FillText(cell, QString(*text)); // shares the characters
+    }
+}
+
+void TRowStore::ReleaseTexts(std::size_t first, std::size_t last) {
+    if (FLongTexts.empty()) {
+        return;
+    }
+    if (first == 0 && last >= CellIndex(Count())) {
+        // All rows go: every long text the store holds is theirs.
+        for (std::size_t i = first; i < last; ++i) {
+            if (FCells[i].FKind == TCell::TKind::LongText) {
+                FCells[i] = TCell{};
+            }
+        }
+        FLongTexts.clear();
+        return;
+    }
+    for (std::size_t i = first; i < last && !FLongTexts.empty(); ++i) {
+        TCell& cell = FCells[i];
+        if (cell.FKind != TCell::TKind::LongText) {
+            continue;
+        }
+        const auto owner =
+            std::find_if(FLongTexts.begin(), FLongTexts.end(),
+                         [&cell](const std::unique_ptr<QString>& text) { return text.get() == cell.FLongText; });
+        if (owner != FLongTexts.end()) {
+            std::swap(*owner, FLongTexts.back());
+            FLongTexts.pop_back();
+        }
+        cell = TCell{};
+    }
 }
 
 int TFieldDef::EffectiveDisplayWidth() const {
@@ -272,22 +482,21 @@ void TMemTable::ClearFields() {
     Close();
     FFields.clear();
     FTypes.clear();
+    FRows.Reset(0);
     FSortFields.clear();
     FSortColumns.clear();
     NotifyData();
 }
 
-void TMemTable::AddField(const TFieldDef& def) {
+void TMemTable::AddField(TFieldDef def) {
     Require(!IsOpen(), [&] { return QStringLiteral("Cannot perform this operation on an open dataset"); });
     TFieldType type{};
     Require(FieldTypeFromName(def.TypeName, type),
             [&] { return QStringLiteral("Unknown field type (%1)").arg(def.TypeName); });
-    TFieldDef added = def;
-    if (ValueKindOf(type) != TValueKind::Text || added.Size < 0) {
-        added.Size = 0;
-    }
-    FFields.push_back(std::move(added));
+    def.Size = StoredSize(type, def.Size);
+    FFields.push_back(std::move(def));
     FTypes.push_back(type);
+    FRows.Reset(FieldCount()); // a closed table holds no rows
     NotifyData();
 }
 
@@ -353,7 +562,7 @@ void TMemTable::Open() {
         return;
     }
     SetState(TTableState::Browse);
-    MoveCursor(FRows.empty() ? -1 : 0, true, FRows.empty());
+    MoveCursor(IsEmpty() ? -1 : 0, true, IsEmpty());
     NotifyData();
 }
 
@@ -361,7 +570,7 @@ void TMemTable::Close() {
     if (!IsOpen()) {
         return;
     }
-    FRows.clear();
+    FRows.Clear();
     FDeletedRows.clear();
     FBuffer.clear();
     SetState(TTableState::Inactive);
@@ -394,13 +603,13 @@ void TMemTable::MoveCursor(int position, bool bof, bool eof, bool rowChanged) {
 void TMemTable::First() {
     CheckOpen();
     CheckBrowseMode();
-    MoveCursor(FRows.empty() ? -1 : 0, true, FRows.empty());
+    MoveCursor(IsEmpty() ? -1 : 0, true, IsEmpty());
 }
 
 void TMemTable::Last() {
     CheckOpen();
     CheckBrowseMode();
-    MoveCursor(RecordCount() - 1, FRows.empty(), true);
+    MoveCursor(RecordCount() - 1, IsEmpty(), true);
 }
 
 void TMemTable::Next() {
@@ -412,7 +621,7 @@ void TMemTable::Next() {
     if (FCurrent + 1 < RecordCount()) {
         MoveCursor(FCurrent + 1, false, false);
     } else {
-        MoveCursor(FCurrent, FRows.empty(), true);
+        MoveCursor(FCurrent, IsEmpty(), true);
     }
 }
 
@@ -425,7 +634,7 @@ void TMemTable::Prior() {
     if (FCurrent > 0) {
         MoveCursor(FCurrent - 1, false, false);
     } else {
-        MoveCursor(FCurrent, true, FRows.empty());
+        MoveCursor(FCurrent, true, IsEmpty());
     }
 }
 
@@ -553,8 +762,7 @@ TFieldValue TMemTable::RowValue(int position, int field) const {
     if (position < 0 || position >= RecordCount() || field < 0 || field >= FieldCount()) {
         return std::monostate{};
     }
-    const std::vector<TFieldValue>& values = FRows[static_cast<std::size_t>(position)].Current.Values;
-    return static_cast<std::size_t>(field) < values.size() ? values[static_cast<std::size_t>(field)] : TFieldValue{};
+    return FRows.Cells(position)[static_cast<std::size_t>(field)].Value();
 }
 
 QString TMemTable::RowDisplayText(int position, int field) const {
@@ -611,16 +819,16 @@ QString TMemTable::FormatValue(int field, const TFieldValue& value) const {
     return QString();
 }
 
-const TRowData& TMemTable::Row(int position) const {
+TRowData TMemTable::Row(int position) const {
     Require(position >= 0 && position < RecordCount(),
             [&] { return QStringLiteral("List index out of bounds (%1)").arg(position); });
-    return FRows[static_cast<std::size_t>(position)].Current;
+    return FRows.Data(position);
 }
 
 const std::vector<TRowData>& TMemTable::OlderVersions(int position) const {
     Require(position >= 0 && position < RecordCount(),
             [&] { return QStringLiteral("List index out of bounds (%1)").arg(position); });
-    return FRows[static_cast<std::size_t>(position)].Older;
+    return FRows.Head(position).Older;
 }
 
 // --- Editing
@@ -646,12 +854,11 @@ void TMemTable::Edit() {
     if (FState == TTableState::Edit || FState == TTableState::Insert) {
         return;
     }
-    if (FRows.empty()) {
+    if (IsEmpty()) {
         Append();
         return;
     }
-    FBuffer = FRows[static_cast<std::size_t>(FCurrent)].Current.Values;
-    FBuffer.resize(FFields.size());
+    FBuffer = FRows.Data(FCurrent).Values;
     SetState(TTableState::Edit);
 }
 
@@ -664,21 +871,22 @@ void TMemTable::Post() {
         Require(!(def.Required && def.Kind == TFieldKind::Data && IsEmptyValue(FBuffer[i])),
                 [&] { return QStringLiteral("Field '%1' must have a value").arg(def.Name); });
     }
-    TRow row;
     if (FState == TTableState::Edit) {
-        row = std::move(FRows[static_cast<std::size_t>(FCurrent)]);
-        FRows.erase(FRows.begin() + FCurrent);
+        // The row keeps the earlier versions a file carried.
+        TRowStore::TRowHead head = FRows.Remove(FCurrent);
+        FRows.AppendRow(FBuffer);
+        FRows.Head(RecordCount() - 1).Older = std::move(head.Older);
+    } else {
+        FRows.AppendRow(FBuffer);
     }
-    row.Current.Status = rsUnchanged;
-    row.Current.Values = std::move(FBuffer);
     FBuffer.clear();
-    int position = RecordCount();
+    int position = RecordCount() - 1;
     if (HasSortOrder()) {
-        position = PlaceFor(row.Current);
+        position = PlaceForLast();
     } else if (FState == TTableState::Edit) {
         position = FCurrent; // an unordered table keeps the row where it was
     }
-    FRows.insert(FRows.begin() + position, std::move(row));
+    FRows.Move(RecordCount() - 1, position);
     SetState(TTableState::Browse);
     MoveCursor(position, false, false, true);
     NotifyData();
@@ -700,27 +908,27 @@ void TMemTable::Delete() {
         Cancel();
         return;
     }
-    Require(!FRows.empty(), [&] { return QStringLiteral("Cannot perform this operation on an empty dataset"); });
+    Require(!IsEmpty(), [&] { return QStringLiteral("Cannot perform this operation on an empty dataset"); });
     if (FState == TTableState::Edit) {
         FBuffer.clear();
         SetState(TTableState::Browse);
     }
-    FRows.erase(FRows.begin() + FCurrent);
-    MoveCursor(std::min(FCurrent, RecordCount() - 1), FRows.empty(), FRows.empty(), true);
+    FRows.Remove(FCurrent);
+    MoveCursor(std::min(FCurrent, RecordCount() - 1), IsEmpty(), IsEmpty(), true);
     NotifyData();
 }
 
 // --- Order
 
-int TMemTable::CompareRows(const TRowData& a, const TRowData& b) const {
+int TMemTable::CompareRows(std::span<const TCell> a, std::span<const TCell> b) const {
     for (const int column : FSortColumns) {
         const auto index = static_cast<std::size_t>(column);
-        const TFieldValue& x = a.Values[index];
-        const TFieldValue& y = b.Values[index];
-        int c = CompareValues(x, y, FCollator);
+        const TCell& x = a[index];
+        const TCell& y = b[index];
+        int c = CompareCells(x, y, FCollator);
         if (c != 0) {
             // The empty value stays first in a descending order too.
-            if (FSortDescending && !IsEmptyValue(x) && !IsEmptyValue(y)) {
+            if (FSortDescending && !x.IsEmpty() && !y.IsEmpty()) {
                 c = -c;
             }
             return c;
@@ -729,12 +937,12 @@ int TMemTable::CompareRows(const TRowData& a, const TRowData& b) const {
     return 0;
 }
 
-int TMemTable::CompareRowToKey(const TRowData& row, const std::vector<TFieldValue>& key) const {
+int TMemTable::CompareRowToKey(std::span<const TCell> row, std::span<const TCell> key) const {
     for (std::size_t i = 0; i < key.size(); ++i) {
-        const TFieldValue& x = row.Values[static_cast<std::size_t>(FSortColumns[i])];
-        int c = CompareValues(x, key[i], FCollator);
+        const TCell& x = row[static_cast<std::size_t>(FSortColumns[i])];
+        int c = CompareCells(x, key[i], FCollator);
         if (c != 0) {
-            if (FSortDescending && !IsEmptyValue(x) && !IsEmptyValue(key[i])) {
+            if (FSortDescending && !x.IsEmpty() && !key[i].IsEmpty()) {
                 c = -c;
             }
             return c;
@@ -743,42 +951,47 @@ int TMemTable::CompareRowToKey(const TRowData& row, const std::vector<TFieldValu
     return 0;
 }
 
-std::vector<TFieldValue> TMemTable::KeyFor(const std::vector<int>& columns, const std::vector<TFieldValue>& key) const {
-    std::vector<TFieldValue> stored;
+void TMemTable::KeyFor(const std::vector<int>& columns, const std::vector<TFieldValue>& key, TRowStore& stored) const {
     const std::size_t count = std::min(columns.size(), key.size());
-    stored.reserve(count);
+    std::vector<TFieldValue> values;
+    values.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        stored.push_back(StoredValue(columns[i], key[i], true));
+        values.push_back(StoredValue(columns[i], key[i], true));
     }
-    return stored;
+    stored.Reset(static_cast<int>(count));
+    stored.AppendRow(values);
 }
 
-int TMemTable::PlaceFor(const TRowData& row) const {
-    const auto place = std::upper_bound(FRows.begin(), FRows.end(), row, [this](const TRowData& r, const TRow& other) {
-        return CompareRows(r, other.Current) < 0;
-    });
-    return static_cast<int>(place - FRows.begin());
+int TMemTable::FirstRowNotBefore(std::span<const TCell> key) const {
+    return Bisect(RecordCount(), [&](int row) { return CompareRowToKey(FRows.Cells(row), key) < 0; });
+}
+
+int TMemTable::PlaceForLast() const {
+    const std::span<const TCell> row = FRows.Cells(RecordCount() - 1);
+    return Bisect(RecordCount() - 1, [&](int other) { return CompareRows(row, FRows.Cells(other)) >= 0; });
 }
 
 void TMemTable::SortRows() {
-    if (!HasSortOrder() || FRows.size() < 2) {
+    if (!HasSortOrder() || RecordCount() < 2) {
         return;
     }
-    std::vector<std::size_t> order(FRows.size());
+    std::vector<std::size_t> order(static_cast<std::size_t>(RecordCount()));
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        return CompareRows(FRows[a].Current, FRows[b].Current) < 0;
-    });
-    std::vector<TRow> sorted;
-    sorted.reserve(FRows.size());
+    const auto before = [this](std::size_t a, std::size_t b) {
+        return CompareRows(FRows.Cells(static_cast<int>(a)), FRows.Cells(static_cast<int>(b))) < 0;
+    };
+    // A file holds its rows in the order they were written, which is mostly this order already.
+    if (std::is_sorted(order.begin(), order.end(), before)) {
+        return;
+    }
+    std::stable_sort(order.begin(), order.end(), before);
     int current = FCurrent;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (static_cast<int>(order[i]) == FCurrent) {
             current = static_cast<int>(i);
         }
-        sorted.push_back(std::move(FRows[order[i]]));
     }
-    FRows = std::move(sorted);
+    FRows.Reorder(order);
     if (current != FCurrent) {
         MoveCursor(current, false, false, true);
     }
@@ -830,27 +1043,27 @@ bool TMemTable::Locate(const QStringList& fields, const std::vector<TFieldValue>
     }
     CheckBrowseMode();
     columns.resize(std::min(columns.size(), key.size()));
-    const std::vector<TFieldValue> stored = KeyFor(columns, key);
+    TRowStore keyRow;
+    KeyFor(columns, key, keyRow);
+    const std::span<const TCell> stored = keyRow.Cells(0);
 
     const bool leadsOrder = HasSortOrder() && FSortCaseInsensitive && columns.size() <= FSortColumns.size() &&
                             std::equal(columns.begin(), columns.end(), FSortColumns.begin());
     int found = -1;
     if (leadsOrder) {
-        const auto first = std::lower_bound(FRows.begin(), FRows.end(), stored, [this](const TRow& row, const auto& k) {
-            return CompareRowToKey(row.Current, k) < 0;
-        });
-        if (first != FRows.end() && CompareRowToKey(first->Current, stored) == 0) {
-            found = static_cast<int>(first - FRows.begin());
+        const int first = FirstRowNotBefore(stored);
+        if (first < RecordCount() && CompareRowToKey(FRows.Cells(first), stored) == 0) {
+            found = first;
         }
     } else {
-        for (std::size_t r = 0; r < FRows.size() && found < 0; ++r) {
+        for (int row = 0; row < RecordCount() && found < 0; ++row) {
+            const std::span<const TCell> cells = FRows.Cells(row);
             bool equal = true;
             for (std::size_t i = 0; i < columns.size() && equal; ++i) {
-                const TFieldValue& value = FRows[r].Current.Values[static_cast<std::size_t>(columns[i])];
-                equal = CompareValues(value, stored[i], FLocateCollator) == 0;
+                equal = CompareCells(cells[static_cast<std::size_t>(columns[i])], stored[i], FLocateCollator) == 0;
             }
             if (equal) {
-                found = static_cast<int>(r);
+                found = row;
             }
         }
     }
@@ -865,11 +1078,9 @@ int TMemTable::CountBefore(const std::vector<TFieldValue>& key) const {
     if (!HasSortOrder()) {
         return 0;
     }
-    const std::vector<TFieldValue> stored = KeyFor(FSortColumns, key);
-    const auto first = std::lower_bound(FRows.begin(), FRows.end(), stored, [this](const TRow& row, const auto& k) {
-        return CompareRowToKey(row.Current, k) < 0;
-    });
-    return static_cast<int>(first - FRows.begin());
+    TRowStore stored;
+    KeyFor(FSortColumns, key, stored);
+    return FirstRowNotBefore(stored.Cells(0));
 }
 
 // --- Display updates
@@ -943,21 +1154,31 @@ void TMemTable::LoadReplaceFields(std::vector<TFieldDef> fields) {
     Close();
     FFields.clear();
     FTypes.clear();
-    for (const TFieldDef& def : fields) {
-        AddField(def);
+    for (TFieldDef& def : fields) {
+        AddField(std::move(def));
     }
 }
 
+void TMemTable::LoadKeepFields() {
+    Close();
+    for (TFieldDef& def : FFields) {
+        def.DisplayFormat.clear();
+    }
+    NotifyData();
+}
+
 void TMemTable::LoadClearRows() {
-    FRows.clear();
+    FRows.Clear();
     FDeletedRows.clear();
     FCurrent = -1;
     NotifyData();
 }
 
-void TMemTable::LoadAddRow(TRowData current, std::vector<TRowData> older) {
-    std::vector<TRow>& rows = current.Status == rsDeleted ? FDeletedRows : FRows;
-    rows.push_back(TRow{std::move(current), std::move(older)});
+void TMemTable::LoadSetAsideLastRow() {
+    const int last = RecordCount() - 1;
+    TRowData current = FRows.Data(last);
+    FDeletedRows.push_back(TDeletedRow{std::move(current), std::move(FRows.Head(last).Older)});
+    FRows.RemoveLast();
 }
 
 void TMemTable::LoadFinish() {
@@ -967,6 +1188,6 @@ void TMemTable::LoadFinish() {
     if (!IsOpen()) {
         SetState(TTableState::Browse);
     }
-    MoveCursor(FRows.empty() ? -1 : 0, true, FRows.empty(), true);
+    MoveCursor(IsEmpty() ? -1 : 0, true, IsEmpty(), true);
     NotifyData();
 }

@@ -11,9 +11,12 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QtEndian>
 
 #include <cmath>
 #include <memory>
+#include <span>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -57,7 +60,7 @@ enum class TValueKind { Integer, Boolean, Extended, Text };
 // The name a file stores for type, e.g. "Date", "String", "Float".
 QString FieldTypeName(TFieldType type);
 // Exact, case-sensitive match; false for every name a table cannot hold ("Guid", "float", ...).
-bool FieldTypeFromName(const QString& name, TFieldType& type);
+bool FieldTypeFromName(QAnyStringView name, TFieldType& type);
 TValueKind ValueKindOf(TFieldType type);
 
 // A column's value; std::monostate is the empty value (no value), which sorts before every value.
@@ -67,7 +70,7 @@ enum class TFieldKind { Data, Calculated, Lookup, InternalCalc, Aggregate };
 
 QString FieldKindName(TFieldKind kind);
 // False for any other name.
-bool FieldKindFromName(const QString& name, TFieldKind& kind);
+bool FieldKindFromName(QAnyStringView name, TFieldKind& kind);
 
 struct TFieldDef {
     QString Name{};
@@ -109,6 +112,169 @@ struct TRowData {
     std::vector<TFieldValue> Values;
 };
 
+// One stored value in 16 bytes. Numbers, flags and texts of up to ShortTextCapacity UTF-16 units sit in the cell
+// itself; a longer text is a QString owned by the TRowStore that holds the cell, the cell only pointing at it. A cell
+// holds exactly what a TFieldValue holds, the empty text included. Cells are plain bytes: TCell{} is the empty value,
+// and the store makes, moves and drops its cells without running any code for them.
+//
+// A number read from a file may also be kept as the file stores it, an 80-bit extended number, and become a double
+// only when asked for (Number, Value): reading the prices of a file then copies their bytes instead of converting
+// each of them, which is most of what reading a file would cost. Asked for, it is the double the file's bytes
+// round to, as DoubleFromExtended gives it.
+class TCell {
+public:
+    // The program's only text column, TIME, holds at most four characters.
+    static constexpr qsizetype ShortTextCapacity = 4;
+
+    bool IsEmpty() const { return FKind == TKind::Empty; }
+    bool IsInteger() const { return FKind == TKind::Integer; }
+    bool IsBoolean() const { return FKind == TKind::Boolean; }
+    bool IsNumber() const { return FKind == TKind::Number || FKind == TKind::Extended; }
+    bool IsText() const { return FKind == TKind::ShortText || FKind == TKind::LongText; }
+    // The index of the TFieldValue alternative the cell holds: 0 empty, 1 integer, 2 boolean, 3 number, 4 text.
+    std::size_t ValueIndex() const {
+        return IsText() ? 4 : (FKind == TKind::Extended ? 3 : static_cast<std::size_t>(FKind));
+    }
+
+    // Each getter needs the cell to hold that kind.
+    qint64 Integer() const { return FInteger; }
+    bool Boolean() const { return FBoolean; }
+    double Number() const { return FKind == TKind::Number ? FNumber : ExtendedNumber(); }
+    QStringView Text() const {
+        return FKind == TKind::LongText ? QStringView(*FLongText) : QStringView(FShortText, FShortLength);
+    }
+
+    TFieldValue Value() const;
+
+    // Fill a cell that holds no long text, whatever else it holds; texts are filled through TRowStore::FillText.
+    void FillInteger(qint64 value) {
+        FKind = TKind::Integer;
+        FInteger = value;
+    }
+    void FillBoolean(bool value) {
+        FKind = TKind::Boolean;
+        FBoolean = value;
+    }
+    void FillNumber(double value) {
+        FKind = TKind::Number;
+        FNumber = value;
+    }
+    // Keeps the extended number at tenBytes, as a file stores it (significand, then sign and exponent,
+    // little-endian), for Number to convert.
+    void FillExtended(const char* tenBytes) {
+        FKind = TKind::Extended;
+        FExtendedTop = qFromLittleEndian<quint16>(tenBytes + 8);
+        FSignificand = qFromLittleEndian<quint64>(tenBytes);
+    }
+
+private:
+    friend class TRowStore;
+
+    // Ordered as TFieldValue's alternatives, so that ValueIndex is the kind for all but texts and extended numbers.
+    enum class TKind : quint8 { Empty, Integer, Boolean, Number, ShortText, LongText, Extended };
+
+    double ExtendedNumber() const;
+
+    TKind FKind;
+    quint8 FShortLength;
+    quint16 FExtendedTop; // an extended number's sign and exponent
+    union {
+        qint64 FInteger;
+        bool FBoolean;
+        double FNumber;
+        char16_t FShortText[ShortTextCapacity];
+        const QString* FLongText; // owned by the row store
+        quint64 FSignificand;     // an extended number's significand
+    };
+};
+static_assert(sizeof(TCell) == 16 && std::is_trivial_v<TCell>);
+
+// The rows of a table in row order: the cells of all rows in one flat array, Width() cells per row, and beside it
+// each row's status and the earlier versions a file carried for it. The store owns the long texts of its cells.
+class TRowStore {
+public:
+    struct TRowHead {
+        int Status = rsUnchanged;
+        std::vector<TRowData> Older;
+    };
+
+    TRowStore() = default;
+    TRowStore(const TRowStore&) = delete;
+    TRowStore& operator=(const TRowStore&) = delete;
+    ~TRowStore() { ReleaseTexts(0, CellIndex(Count())); }
+
+    int Width() const { return FWidth; }
+    int Count() const { return static_cast<int>(FHeads.size()); }
+    bool IsEmpty() const { return FHeads.empty(); }
+
+    // Drops every row; rows added from now on have width cells. The memory stays for the next rows.
+    void Reset(int width);
+    void Clear() { Reset(FWidth); }
+    void Reserve(std::size_t rows);
+
+    // row must be 0..Count()-1. Cells are changed only through the Fill functions, on cells that hold no long text.
+    std::span<const TCell> Cells(int row) const { return {FCells.data() + CellIndex(row), CellIndex(1)}; }
+    std::span<TCell> Cells(int row) { return {FCells.data() + CellIndex(row), CellIndex(1)}; }
+    const TRowHead& Head(int row) const { return FHeads[static_cast<std::size_t>(row)]; }
+    TRowHead& Head(int row) { return FHeads[static_cast<std::size_t>(row)]; }
+    // The row's status and values as TFieldValues.
+    TRowData Data(int row) const;
+
+    // Appends a row with the unchanged status and returns its cells, which the caller must fill, every one of them:
+    // they may still hold values of rows gone before, though never a long text. A file's rows are read straight
+    // into them this way, without clearing them first.
+    std::span<TCell> AppendRowToFill() {
+        if (FCells.size() < CellIndex(Count() + 1)) {
+            GrowCells();
+        }
+        FHeads.emplace_back();
+        return Cells(Count() - 1);
+    }
+    // Appends a row that holds values, one per column.
+    void AppendRow(const std::vector<TFieldValue>& values);
+    void RemoveLast();
+    // Removes the row at position and hands back its head.
+    TRowHead Remove(int position);
+    // Moves the row at from to position to; the rows between shift by one.
+    void Move(int from, int to);
+    // Puts the rows in a new order: row i becomes the row that was at order[i].
+    void Reorder(const std::vector<std::size_t>& order);
+
+    // Fill a cell of this store that holds no long text with a text; one too long for the cell itself becomes a
+    // QString the store owns.
+    void FillText(TCell& cell, QStringView text);
+    void FillText(TCell& cell, QLatin1StringView text) {
+        if (text.size() > TCell::ShortTextCapacity) {
+            FillLongText(cell, QString(text));
+            return;
+        }
+        // Latin-1 is the first 256 code points of UTF-16.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            cell.FShortText[i] = text[i].unicode();
+        }
+        cell.FShortLength = static_cast<quint8>(text.size());
+        cell.FKind = TCell::TKind::ShortText;
+    }
+    void FillText(TCell& cell, QString&& text);
+    void FillValue(TCell& cell, const TFieldValue& value);
+
+private:
+    std::size_t CellIndex(int row) const { return static_cast<std::size_t>(row) * static_cast<std::size_t>(FWidth); }
+    // Makes room for at least one more row.
+    void GrowCells();
+    void FillLongText(TCell& cell, QString&& text);
+    // Deletes the long texts of cells first..last-1, which become empty.
+    void ReleaseTexts(std::size_t first, std::size_t last);
+
+    int FWidth = 0;
+    // The cells of the rows, then spare cells for rows to come. Spare cells may hold values of rows gone before, but
+    // never a long text: the store owns only the long texts of its rows.
+    std::vector<TCell> FCells;
+    std::vector<TRowHead> FHeads;
+    // The long texts of the rows' cells; stores without any (every program table) skip looking for them.
+    std::vector<std::unique_ptr<QString>> FLongTexts;
+};
+
 enum class TTableState { Inactive, Browse, Edit, Insert };
 
 class TMemTable : public QObject {
@@ -123,7 +289,7 @@ public:
     void ClearFields();
     // Throws TFailure "Unknown field type (%s)" for a type name FieldTypeFromName refuses, and when the table
     // is open. Sizes of non-text columns and negative sizes become 0.
-    void AddField(const TFieldDef& def);
+    void AddField(TFieldDef def);
     int FieldCount() const { return static_cast<int>(FFields.size()); }
     // index must be 0..FieldCount()-1. Through the non-const reference only the display properties (label,
     // mask, width, format) and the Required and ReadOnly flags may change, and attached displays are not told;
@@ -153,8 +319,8 @@ public:
     TTableState State() const { return FState; }
 
     // --- Rows and cursor, all in row order. Moving the cursor while a row is edited posts it first.
-    int RecordCount() const { return static_cast<int>(FRows.size()); }
-    bool IsEmpty() const { return FRows.empty(); }
+    int RecordCount() const { return FRows.Count(); }
+    bool IsEmpty() const { return FRows.IsEmpty(); }
     void First(); // sets Bof
     void Last();  // sets Eof
     void Next();  // at the last row only sets Eof
@@ -183,8 +349,8 @@ public:
     // Date in the locale's short date format, a text column through its edit mask, a number through its
     // display format; empty for the empty value and outside the rows or columns.
     QString RowDisplayText(int position, int field) const;
-    // Throws TFailure when position is not 0..RecordCount()-1.
-    const TRowData& Row(int position) const;
+    // A copy of the row's status and values. Throws TFailure when position is not 0..RecordCount()-1.
+    TRowData Row(int position) const;
     // Earlier versions of the row a file carried; kept in memory, never written again.
     const std::vector<TRowData>& OlderVersions(int position) const;
     // Rows a file marked deleted: kept out of the rows, the count and the written file.
@@ -252,35 +418,66 @@ private:
     friend class TBinaryStreamFormat;
     friend class TTableLoader;
 
-    struct TRow {
+    // A row a file marked deleted, kept out of the rows.
+    struct TDeletedRow {
         TRowData Current;
         std::vector<TRowData> Older;
     };
 
     // Loading from a file. Between LoadBegin and LoadFinish displays are suspended by the loader.
     void LoadBegin();
+    // Closes the table and puts fields in place of its columns.
     void LoadReplaceFields(std::vector<TFieldDef> fields);
+    // What LoadReplaceFields does for a file whose columns equal the table's own: the table closes and its columns
+    // lose their display formats, which files do not hold; their definitions and names are kept as they are.
+    void LoadKeepFields();
+    // Drops the rows; the loader appends the file's rows straight into LoadedRows().
     void LoadClearRows();
-    void LoadAddRow(TRowData current, std::vector<TRowData> older);
+    TRowStore& LoadedRows() { return FRows; }
+    // Moves the last row to the deleted rows.
+    void LoadSetAsideLastRow();
     // Rebuilds the order from the rows held, opens the table and makes the first row current.
     void LoadFinish();
-    // A number or a text as column field stores it: a Date keeps its whole day, a String is cut to its size.
-    double StoredNumber(int field, double number) const {
-        if (FTypes[static_cast<std::size_t>(field)] == TFieldType::Date && std::isfinite(number)) {
+    // A number as a column of type, or column field, stores it: a Date keeps its whole day.
+    static double StoredNumber(TFieldType type, double number) {
+        if (type == TFieldType::Date && std::isfinite(number)) {
             return std::trunc(number) + 0.0; // + 0.0 turns -0.0 into day 0
         }
         return number;
     }
+    double StoredNumber(int field, double number) const {
+        return StoredNumber(FTypes[static_cast<std::size_t>(field)], number);
+    }
+    // A text as column field stores it: a String is cut to its size.
     QString StoredText(int field, QString text) const;
+    // The size a column of type keeps for size: texts keep a positive size, all others 0.
+    static int StoredSize(TFieldType type, int size) {
+        return ValueKindOf(type) == TValueKind::Text && size > 0 ? size : 0;
+    }
+    // As StoredText, for a Latin-1 text.
+    QLatin1StringView StoredText(int field, QLatin1StringView text) const {
+        const auto index = static_cast<std::size_t>(field);
+        const int size = FFields[index].Size;
+        if (CutsToSize(FTypes[index]) && size > 0 && text.size() > size) {
+            text.truncate(size); // Latin-1 has no surrogate pair to keep whole
+        }
+        return text;
+    }
+    // Texts of these types keep at most their column's size.
+    static bool CutsToSize(TFieldType type) { return type == TFieldType::String || type == TFieldType::FixedChar; }
 
     void CheckOpen() const;
     void CheckBrowseMode();
     TFieldValue StoredValue(int field, const TFieldValue& value, bool asKey) const;
     QString FormatValue(int field, const TFieldValue& value) const;
-    int CompareRowToKey(const TRowData& row, const std::vector<TFieldValue>& key) const;
-    int CompareRows(const TRowData& a, const TRowData& b) const;
-    std::vector<TFieldValue> KeyFor(const std::vector<int>& columns, const std::vector<TFieldValue>& key) const;
-    int PlaceFor(const TRowData& row) const;
+    int CompareRowToKey(std::span<const TCell> row, std::span<const TCell> key) const;
+    int CompareRows(std::span<const TCell> a, std::span<const TCell> b) const;
+    // key's values as the columns store them, in the one row of the store given.
+    void KeyFor(const std::vector<int>& columns, const std::vector<TFieldValue>& key, TRowStore& stored) const;
+    // The first row, in order, that does not sort before key (the order's leading columns); RecordCount() if none.
+    int FirstRowNotBefore(std::span<const TCell> key) const;
+    // Where the last row goes among the others: after the rows that sort before it or with it.
+    int PlaceForLast() const;
     void ResolveSortOrder();
     void SortRows();
     // Notifies CurrentChanged when anything changed, or always when rowChanged (another row is under the cursor).
@@ -295,8 +492,8 @@ private:
     std::vector<TFieldDef> FFields;
     std::vector<TFieldType> FTypes; // resolved from the type names, one per column
     std::vector<TIndexDef> FIndexDefs;
-    std::vector<TRow> FRows;
-    std::vector<TRow> FDeletedRows;
+    TRowStore FRows; // always FieldCount() cells wide
+    std::vector<TDeletedRow> FDeletedRows;
     TTableState FState = TTableState::Inactive;
     int FCurrent = -1;
     bool FBof = true;

@@ -1,6 +1,8 @@
 #include "uByteCoding.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace {
 
@@ -25,20 +27,39 @@ std::uint64_t ShiftRightRounded(std::uint64_t significand, int shift) {
 
 } // namespace
 
-void TByteWriter::PutInt16(std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    PutByte(static_cast<std::uint8_t>(bits));
-    PutByte(static_cast<std::uint8_t>(bits >> 8));
-}
-
-void TByteWriter::PutInt32(std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) {
-        PutByte(static_cast<std::uint8_t>(bits >> shift));
+void TByteWriter::Reserve(qsizetype bytes) {
+    if (bytes > FBytes.size() - FSize) {
+        FBytes.resize(FSize + bytes);
+        FData = FBytes.data();
     }
 }
 
-TExtendedBytes ExtendedFromDouble(double value) {
+void TByteWriter::Grow(qsizetype count) {
+    Reserve(std::max(count, FBytes.size())); // doubles the array at least
+}
+
+void TByteWriter::PutInt16(std::int16_t value) {
+    StoreUInt16(Room(2), static_cast<std::uint16_t>(value));
+}
+
+void TByteWriter::PutInt32(std::int32_t value) {
+    StoreUInt32(Room(4), static_cast<std::uint32_t>(value));
+}
+
+void TByteWriter::PutBytes(QByteArrayView bytes) {
+    if (!bytes.isEmpty()) {
+        std::memcpy(Room(bytes.size()), bytes.data(), static_cast<std::size_t>(bytes.size()));
+    }
+}
+
+QByteArray TByteWriter::TakeBytes() {
+    FBytes.truncate(FSize);
+    FData = nullptr;
+    FSize = 0;
+    return std::move(FBytes);
+}
+
+void WriteExtended(double value, char* tenBytes) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const bool negative = (bits & DoubleSignBit) != 0;
     const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
@@ -59,21 +80,13 @@ TExtendedBytes ExtendedFromDouble(double value) {
         significand = fraction << shift;
         extendedExponent = 1 - DoubleBias - 52 + 63 - shift + ExtendedBias;
     }
-
-    TExtendedBytes bytes{};
-    for (int i = 0; i < 8; ++i) {
-        bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(significand >> (8 * i));
-    }
-    const auto signAndExponent = static_cast<std::uint16_t>((negative ? 0x8000 : 0) | extendedExponent);
-    bytes[8] = static_cast<std::uint8_t>(signAndExponent);
-    bytes[9] = static_cast<std::uint8_t>(signAndExponent >> 8);
-    return bytes;
+    StoreUInt64(tenBytes, significand);
+    StoreUInt16(tenBytes + 8, static_cast<std::uint16_t>((negative ? 0x8000 : 0) | extendedExponent));
 }
 
-double DoubleFromExtended(const char* tenBytes) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(tenBytes);
+double DoubleFromUncommonExtended(const char* tenBytes) {
     const std::uint64_t significand = TByteReader::LoadUInt64(tenBytes);
-    const int signAndExponent = bytes[8] | (bytes[9] << 8);
+    const int signAndExponent = TByteReader::LoadUInt16(tenBytes + 8);
     const std::uint64_t sign = (signAndExponent & 0x8000) != 0 ? DoubleSignBit : 0;
     const int exponent = signAndExponent & 0x7FFF;
 

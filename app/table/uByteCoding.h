@@ -5,43 +5,74 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QtEndian>
 
 #include <array>
+#include <bit>
 #include <cstdint>
+
+// Little-endian stores into bytes the caller has made room for.
+inline void StoreUInt16(char* p, std::uint16_t value) {
+    qToLittleEndian(value, p);
+}
+inline void StoreUInt32(char* p, std::uint32_t value) {
+    qToLittleEndian(value, p);
+}
+inline void StoreUInt64(char* p, std::uint64_t value) {
+    qToLittleEndian(value, p);
+}
 
 // Appends little-endian values to a byte array.
 class TByteWriter {
 public:
-    void PutByte(std::uint8_t value) { FBytes.append(static_cast<char>(value)); }
+    // Makes room for bytes more bytes to be written without growing the array.
+    void Reserve(qsizetype bytes);
+
+    void PutByte(std::uint8_t value) { *Room(1) = static_cast<char>(value); }
     void PutInt16(std::int16_t value);
     void PutInt32(std::int32_t value);
-    void PutBytes(QByteArrayView bytes) { FBytes.append(bytes); }
+    void PutBytes(QByteArrayView bytes);
+    // The next count bytes of the array, for the caller to fill.
+    char* Room(qsizetype count) {
+        if (count > FBytes.size() - FSize) {
+            Grow(count);
+        }
+        char* at = FData + FSize;
+        FSize += count;
+        return at;
+    }
 
-    const QByteArray& Bytes() const { return FBytes; }
-    QByteArray TakeBytes() { return std::move(FBytes); }
+    QByteArrayView Bytes() const { return QByteArrayView(FData, FSize); }
+    QByteArray TakeBytes();
 
 private:
+    void Grow(qsizetype count);
+
+    // The array is sized ahead of the bytes written; FData is its data, FSize the bytes written.
     QByteArray FBytes;
+    char* FData = nullptr;
+    qsizetype FSize = 0;
 };
 
 // Reads little-endian values from a byte view. Every getter advances the position on success and returns
 // false, leaving the position where it was, when the view holds too few bytes.
 class TByteReader {
 public:
-    explicit TByteReader(QByteArrayView bytes) : FBytes(bytes) {}
+    explicit TByteReader(QByteArrayView bytes)
+        : FBegin(bytes.data()), FNext(bytes.data()), FEnd(bytes.data() + bytes.size()) {}
 
     bool PeekByte(std::uint8_t& value) const {
-        if (Remaining() < 1) {
+        if (FNext == FEnd) {
             return false;
         }
-        value = At(0);
+        value = static_cast<std::uint8_t>(*FNext);
         return true;
     }
     bool GetByte(std::uint8_t& value) {
         if (!PeekByte(value)) {
             return false;
         }
-        ++FPosition;
+        ++FNext;
         return true;
     }
     bool GetInt8(std::int8_t& value) {
@@ -56,24 +87,24 @@ public:
         if (Remaining() < 2) {
             return false;
         }
-        value = static_cast<std::int16_t>(static_cast<std::uint16_t>(At(0) | (At(1) << 8)));
-        FPosition += 2;
+        value = static_cast<std::int16_t>(LoadUInt16(FNext));
+        FNext += 2;
         return true;
     }
     bool GetInt32(std::int32_t& value) {
         if (Remaining() < 4) {
             return false;
         }
-        value = static_cast<std::int32_t>(LoadUInt32(FBytes.data() + FPosition));
-        FPosition += 4;
+        value = static_cast<std::int32_t>(LoadUInt32(FNext));
+        FNext += 4;
         return true;
     }
     bool GetInt64(std::int64_t& value) {
         if (Remaining() < 8) {
             return false;
         }
-        value = static_cast<std::int64_t>(LoadUInt64(FBytes.data() + FPosition));
-        FPosition += 8;
+        value = static_cast<std::int64_t>(LoadUInt64(FNext));
+        FNext += 8;
         return true;
     }
     // A view of the next count bytes; count must not exceed Remaining(), negative counts fail.
@@ -81,15 +112,22 @@ public:
         if (count < 0 || count > Remaining()) {
             return false;
         }
-        bytes = FBytes.sliced(FPosition, count);
-        FPosition += count;
+        bytes = QByteArrayView(FNext, count);
+        FNext += count;
         return true;
     }
+    // The next count bytes without moving, or nullptr when fewer are left; Skip(count) then moves past them.
+    const char* Peek(qint64 count) const { return count <= Remaining() ? FNext : nullptr; }
+    void Skip(qint64 count) { FNext += count; }
 
-    qint64 Position() const { return FPosition; }
-    qint64 Remaining() const { return FBytes.size() - FPosition; }
+    qint64 Position() const { return FNext - FBegin; }
+    qint64 Remaining() const { return FEnd - FNext; }
 
     // Little-endian loads from bytes the caller knows to be there.
+    static std::uint16_t LoadUInt16(const char* p) {
+        const auto* b = reinterpret_cast<const unsigned char*>(p);
+        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    }
     static std::uint32_t LoadUInt32(const char* p) {
         const auto* b = reinterpret_cast<const unsigned char*>(p);
         return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
@@ -100,22 +138,51 @@ public:
     }
 
 private:
-    std::uint8_t At(qint64 offset) const { return static_cast<std::uint8_t>(FBytes[FPosition + offset]); }
-
-    QByteArrayView FBytes;
-    qint64 FPosition = 0;
+    const char* FBegin;
+    const char* FNext;
+    const char* FEnd;
 };
 
 // An x87 double-extended number as stored: 8 bytes of significand with an explicit integer bit, then the
 // sign and the 15-bit exponent (bias 16383), little-endian.
 using TExtendedBytes = std::array<std::uint8_t, 10>;
 
-// Exact: every double, including denormals, infinities and NaNs, has an extended equal to it.
-TExtendedBytes ExtendedFromDouble(double value);
+// Writes value as an extended number into tenBytes. Exact: every double, including denormals, infinities and NaNs,
+// has an extended equal to it.
+void WriteExtended(double value, char* tenBytes);
+
+inline TExtendedBytes ExtendedFromDouble(double value) {
+    TExtendedBytes bytes{};
+    WriteExtended(value, reinterpret_cast<char*>(bytes.data()));
+    return bytes;
+}
+
+// DoubleFromExtended worked out step by step for every encoding; DoubleFromExtended leaves it all but the normal
+// numbers of the double range: zeros, denormals, infinities, NaNs, encodings the x87 refuses, values beyond.
+double DoubleFromUncommonExtended(const char* tenBytes);
 
 // Rounds to the nearest double (ties to even). Values beyond the double range become infinities or zeros;
 // encodings the x87 refuses to load (unnormals, pseudo-infinities, pseudo-NaNs) become a quiet NaN.
-double DoubleFromExtended(const char* tenBytes);
+inline double DoubleFromExtended(const char* tenBytes) {
+    // Normal numbers in the double range, what files hold, are converted here: the significand rounds to 53 bits.
+    const std::uint64_t significand = TByteReader::LoadUInt64(tenBytes);
+    const std::uint16_t signAndExponent = TByteReader::LoadUInt16(tenBytes + 8);
+    const unsigned exponent = signAndExponent & 0x7FFFu;
+    constexpr unsigned lowest = 16383 - 1022; // the extended exponent of the smallest normal double
+    constexpr unsigned highest = 16383 + 1023;
+    if ((significand >> 63) == 0 || exponent - lowest > highest - lowest) {
+        return DoubleFromUncommonExtended(tenBytes);
+    }
+    std::uint64_t bits = (std::uint64_t{signAndExponent} >> 15 << 63) | (std::uint64_t{exponent - lowest + 1} << 52) |
+                         ((significand << 1) >> 12);
+    if (const std::uint64_t dropped = significand & 0x7FF; dropped != 0) {
+        // Ties go to the even neighbour: the 11 dropped bits round up from above half, or at half when bits is odd.
+        // A carry out of the fraction moves into the exponent field, which is the rounded value there too,
+        // infinity included.
+        bits += (dropped + 0x3FF + (bits & 1)) >> 11;
+    }
+    return std::bit_cast<double>(bits);
+}
 inline double DoubleFromExtended(const TExtendedBytes& bytes) {
     return DoubleFromExtended(reinterpret_cast<const char*>(bytes.data()));
 }

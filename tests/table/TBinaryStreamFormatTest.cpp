@@ -10,10 +10,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 
+#include <bit>
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <tuple>
 
 namespace {
 
@@ -557,6 +560,122 @@ TEST(ReadTable, EveryKeptInputEndsInAReadMessage) {
             }
         }
     }
+}
+
+TEST(ReadTable, RereadingATablesOwnFileLeavesItsColumnsAsAFirstReadMakesThem) {
+    const QByteArray bytes = ProgramTableBytes(3);
+    TMemTable fresh;
+    fresh.DefaultFormat().ReadTable(fresh, bytes);
+    TMemTable table;
+    table.DefaultFormat().ReadTable(table, bytes);
+    table.SetDisplayFormat(2, "###,##0.00");
+    table.DefaultFormat().ReadTable(table, bytes);
+    ASSERT_EQ(table.FieldCount(), fresh.FieldCount());
+    for (int i = 0; i < fresh.FieldCount(); ++i) {
+        const TFieldDef& a = fresh.Field(i);
+        const TFieldDef& b = table.Field(i);
+        EXPECT_EQ(std::tie(b.Name, b.TypeName, b.Size, b.Required, b.DisplayLabel, b.EditMask, b.DisplayWidth,
+                           b.ReadOnly, b.Kind, b.DefaultExpression, b.DisplayFormat),
+                  std::tie(a.Name, a.TypeName, a.Size, a.Required, a.DisplayLabel, a.EditMask, a.DisplayWidth,
+                           a.ReadOnly, a.Kind, a.DefaultExpression, a.DisplayFormat))
+            << i;
+    }
+    EXPECT_EQ(table.Field(2).DisplayFormat, "") << "files hold no display formats";
+
+    // A column that differs in one property takes the file's.
+    table.SetDisplayWidth(4, 12);
+    table.DefaultFormat().ReadTable(table, bytes);
+    EXPECT_EQ(table.Field(4).DisplayWidth, 10);
+    EXPECT_EQ(table.DefaultFormat().EncodeTable(table), bytes);
+}
+
+TEST(ReadTable, EveryValueOfARowComesFromItsOwnEntry) {
+    // Rows are read into the memory of the rows read before; nothing of those may show through.
+    TMemTable written;
+    written.AddField({.Name = "NOTE", .TypeName = "Memo"});
+    written.AddField({.Name = "PRICE", .TypeName = "Float"});
+    written.Open();
+    for (const char* note : {"a note longer than a cell", "ab"}) {
+        written.Append();
+        written.SetValue(0, QString(note));
+        written.SetValue(1, 1.5);
+        written.Post();
+    }
+    const QByteArray full = written.DefaultFormat().EncodeTable(written);
+    TFileBuilder blank = TFileBuilder()
+                             .Signature()
+                             .Int(251)
+                             .Begin()
+                             .Column(251, "NOTE", "Memo")
+                             .Column(251, "PRICE", "Float")
+                             .End()
+                             .Begin()
+                             .End()
+                             .Begin();
+    for (int row = 0; row < 3; ++row) {
+        blank.Begin().Int(0).Bool(true).Bool(true).End();
+    }
+    blank.End();
+
+    TMemTable table;
+    for (const QByteArray& bytes : {full, blank.Bytes(), full}) {
+        table.DefaultFormat().ReadTable(table, bytes);
+        const bool empty = bytes.size() == blank.Bytes().size();
+        ASSERT_EQ(table.RecordCount(), empty ? 3 : 2);
+        for (int row = 0; row < table.RecordCount(); ++row) {
+            EXPECT_EQ(table.RowValue(row, 0).index(), empty ? 0u : 4u) << row;
+            EXPECT_EQ(table.RowValue(row, 1), empty ? TFieldValue{} : TFieldValue(1.5)) << row;
+        }
+    }
+    EXPECT_EQ(table.RowValue(0, 0), TFieldValue(QString("a note longer than a cell")));
+
+    // A row cut off after its long text is dropped, and its text with it.
+    const qsizetype cut = full.indexOf("a note longer than a cell") + 27;
+    EXPECT_EQ(ReadFailure(table, full.left(cut)), "Stream read error");
+    EXPECT_EQ(table.RecordCount(), 0);
+}
+
+TEST(ReadTable, NumbersKeptAsTheFileStoresThemAreTheDoublesTheyRoundTo) {
+    // A table keeps a file's prices as the file's extended numbers and converts them when asked for. What it gives,
+    // orders by and writes must be the doubles the numbers round to, as if each had been converted on reading.
+    const std::vector<std::pair<std::uint64_t, int>> encodings{
+        {0x8000000000000C00ull, 0x3FFF},        // a tie, which rounds up to the even neighbour
+        {0x4000000000000000ull, 0x3FFF},        // an unnormal, which the x87 refuses: NaN
+        {0x00000000FFFFFFFFull, 0x0000},        // an extended denormal, far below the doubles: 0
+        {0x8000000000000000ull, 0x3FFF + 1024}, // beyond the doubles: infinity
+        {0xA000000000000000ull, 0xC000},        // -2.5
+    };
+    const auto header = [] {
+        return TFileBuilder().Signature().Int(251).Begin().Column(251, "PRICE", "Float").End().Begin().End().Begin();
+    };
+    TFileBuilder file = header();
+    TFileBuilder rewritten = header();
+    std::vector<double> doubles;
+    for (const auto& [significand, signAndExponent] : encodings) {
+        QByteArray bytes(10, '\0');
+        qToLittleEndian(significand, bytes.data());
+        qToLittleEndian(static_cast<quint16>(signAndExponent), bytes.data() + 8);
+        doubles.push_back(DoubleFromExtended(bytes.constData()));
+        file.Begin().Int(0).Bool(false).Raw({tagExtended}).Raw(bytes).End();
+        rewritten.Begin().Int(0).Bool(false).Extended(doubles.back()).End();
+    }
+    TMemTable table;
+    table.DefaultFormat().ReadTable(table, file.End().Bytes());
+    ASSERT_EQ(table.RecordCount(), static_cast<int>(doubles.size()));
+    for (int row = 0; row < table.RecordCount(); ++row) {
+        const TFieldValue value = table.RowValue(row, 0);
+        ASSERT_TRUE(std::holds_alternative<double>(value)) << row;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(std::get<double>(value)), std::bit_cast<std::uint64_t>(doubles[row]))
+            << row;
+    }
+    EXPECT_EQ(table.DefaultFormat().EncodeTable(table), rewritten.End().Bytes());
+
+    table.SetSortOrder({"PRICE"}, false, true);
+    QStringList order;
+    for (int row = 0; row < table.RecordCount(); ++row) {
+        order << QString::number(std::get<double>(table.RowValue(row, 0)));
+    }
+    EXPECT_EQ(order, QStringList({"-2.5", "0", "1", "inf", "nan"})) << "NaN sorts after every number";
 }
 
 TEST(ReadTableFile, MissingFileCannotBeOpened) {

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -53,6 +54,27 @@ TEST(ByteWriter, WritesLittleEndian) {
     out.PutInt16(-2);
     out.PutInt32(0x12345678);
     EXPECT_EQ(out.Bytes(), QByteArray::fromHex("feff78563412"));
+}
+
+TEST(ByteWriter, GrowsPastWhatWasReservedAndHandsOverExactlyTheBytesWritten) {
+    TByteWriter out;
+    out.Reserve(3);
+    QByteArray expected;
+    for (int i = 0; i < 5000; ++i) {
+        out.PutByte(static_cast<std::uint8_t>(i));
+        expected.append(static_cast<char>(i));
+        out.PutInt32(i * 7919);
+        for (int shift = 0; shift < 32; shift += 8) {
+            expected.append(static_cast<char>((i * 7919) >> shift));
+        }
+        out.PutBytes(QByteArrayView("xyz", i % 4));
+        expected.append("xyz", i % 4);
+    }
+    EXPECT_EQ(out.Bytes(), expected);
+    EXPECT_EQ(out.TakeBytes(), expected);
+    EXPECT_TRUE(out.Bytes().isEmpty());
+    out.PutInt16(-2);
+    EXPECT_EQ(out.TakeBytes(), QByteArray::fromHex("feff")) << "the writer can be used again";
 }
 
 struct TExtendedCase {
@@ -129,6 +151,43 @@ TEST(Extended, ReadingRoundsToTheNearestDouble) {
     for (const TRoundingCase& c : cases) {
         const double value = DoubleFromExtended(MakeExtended(c.Significand, c.SignAndExponent));
         EXPECT_EQ(Bits(value), Bits(c.Expected)) << c.Name;
+    }
+}
+
+TEST(Extended, TheQuickConversionAgreesWithTheStepByStepOneAndWithTheX87) {
+    // DoubleFromExtended converts the normal numbers of the double range itself and leaves all others to
+    // DoubleFromUncommonExtended. Both must agree on every encoding, and with the processor's own conversion on
+    // every encoding it loads.
+    std::mt19937_64 random(37472);
+    const int edges[] = {0x3FFF - 1022, 0x3FFF + 1023, 0x3FFF - 1074, 0x3FFF};
+    for (int i = 0; i < 400000; ++i) {
+        std::uint64_t significand = random();
+        switch (i % 4) {
+        case 0:
+            significand = (significand & ~std::uint64_t{0x7FF}) | 0x400; // a tie
+            break;
+        case 1:
+            significand |= 0x7FF; // rounds up, maybe into the exponent
+            break;
+        default:
+            break;
+        }
+        const int exponent =
+            i % 2 == 0 ? edges[(i / 2) % 4] + static_cast<int>(random() % 9) - 4 : static_cast<int>(random() % 0x8000);
+        const TExtendedBytes bytes = MakeExtended(significand, exponent | (random() % 2 == 0 ? 0 : 0x8000));
+        const double quick = DoubleFromExtended(bytes);
+        const double stepwise = DoubleFromUncommonExtended(reinterpret_cast<const char*>(bytes.data()));
+        ASSERT_EQ(Bits(quick), Bits(stepwise)) << std::hex << significand << " " << exponent;
+        if ((significand >> 63) != 0 || exponent == 0) {
+            long double loaded = 0;
+            std::memcpy(&loaded, bytes.data(), bytes.size());
+            const double x87 = static_cast<double>(loaded);
+            if (std::isnan(x87)) {
+                ASSERT_TRUE(std::isnan(quick));
+            } else {
+                ASSERT_EQ(Bits(quick), Bits(x87)) << std::hex << significand << " " << exponent;
+            }
+        }
     }
 }
 
