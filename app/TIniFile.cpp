@@ -1,5 +1,7 @@
 #include "TIniFile.h"
 
+#include "uSaveFile.h"
+
 #include "TFailure.h"
 
 #include <QFile>
@@ -152,7 +154,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         throw failure;
     }
     QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*updated) != updated->size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(*updated) != updated->size() || !FlushAndCommit(file)) {
         throw failure;
     }
 }

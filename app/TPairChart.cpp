@@ -1,6 +1,7 @@
 #include "TPairChart.h"
 
 #include "TFailure.h"
+#include "uSaveFile.h"
 
 #include <QBrush>
 #include <QCategoryAxis>
@@ -475,10 +476,9 @@ QImage TPairChart::Picture() {
 void TPairChart::SavePicture(const QString& path) {
     const QImage picture = Picture();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw TFailure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    }
-    if (!picture.save(&file, "BMP") || !file.commit()) {
+    OpenReplacement(file);
+    if (!picture.save(&file, "BMP")) {
         throw TFailure(QStringLiteral("Stream write error"));
     }
+    CommitReplacement(file);
 }

@@ -3,6 +3,7 @@
 #include "TFailure.h"
 #include "TMemTable.h"
 #include "uProduct.h"
+#include "uSaveFile.h"
 
 #include <QSaveFile>
 
@@ -103,10 +104,9 @@ void WriteReportFile(const QString& path, const QStringList& lines) {
         bytes += "\r\n";
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw TFailure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    OpenReplacement(file);
+    if (file.write(bytes) != bytes.size()) {
         throw TFailure(QStringLiteral("Stream write error"));
     }
+    CommitReplacement(file);
 }

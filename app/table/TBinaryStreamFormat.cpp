@@ -2,6 +2,7 @@
 
 #include "TMemTable.h"
 #include "uByteCoding.h"
+#include "uSaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +25,6 @@ constexpr int VersionFieldKind = 250;
 constexpr int VersionDefaultExpression = 251;
 
 constexpr char Signature[] = "TPF0";
-
-QString FullPath(const QString& path) {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 [[noreturn]] void FailRead() {
     throw TFailure(QStringLiteral("Stream read error"));
@@ -793,13 +790,9 @@ void TBinaryStreamFormat::WriteTable(const TMemTable& table, QIODevice& device) 
 
 void TBinaryStreamFormat::WriteTableFile(const TMemTable& table, const QString& path) const {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw TFailure(QStringLiteral("Cannot create file \"%1\". %2").arg(FullPath(path), file.errorString()));
-    }
+    OpenReplacement(file);
     WriteTable(table, file); // on failure the unfinished temporary file is discarded with `file`
-    if (!file.commit()) {
-        FailWrite();
-    }
+    CommitReplacement(file);
 }
 
 void TBinaryStreamFormat::ReadTable(TMemTable& table, QByteArrayView bytes) {
@@ -818,7 +811,7 @@ void TBinaryStreamFormat::ReadTable(TMemTable& table, QByteArrayView bytes) {
 void TBinaryStreamFormat::ReadTableFile(TMemTable& table, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw TFailure(QStringLiteral("Cannot open file \"%1\". %2").arg(FullPath(path), file.errorString()));
+        throw TFailure(QStringLiteral("Cannot open file \"%1\". %2").arg(MessagePath(path), file.errorString()));
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {

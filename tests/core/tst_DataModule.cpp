@@ -522,7 +522,7 @@ TEST(DataModuleWrite, AFailedWriteKeepsTheOldFileAndTheNextWriteCatchesUp) {
 
 // A file smaller than the format's write buffer (16 KiB) meets the full disk only when it is committed; that
 // commit must fail too instead of putting the cut file in the old one's place.
-TEST(DataModuleWrite, DISABLED_AFailedWriteOfASmallFileKeepsTheOldFile) {
+TEST(DataModuleWrite, AFailedWriteOfASmallFileKeepsTheOldFile) {
     ExpectFailedWriteKeepsTheOldFile(2, 700);
 }
 
