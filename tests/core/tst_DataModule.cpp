@@ -6,6 +6,8 @@
 #include "uDM.h"
 #include "uForexAPI.h"
 
+#include "TFileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,13 +16,10 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
@@ -114,28 +113,6 @@ std::string ShortText(const TShortText& field) {
     const auto text = ReadShortText(field);
     return text ? std::string(*text) : "<damaged>";
 }
-
-// Limits the size of files this process writes, so a write past it fails as on a full disk.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
 
 constexpr qsizetype EmptyFileSize = 607;
 constexpr qsizetype RowSize = 167;

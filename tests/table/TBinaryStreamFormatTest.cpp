@@ -5,6 +5,8 @@
 #include "TMemTable.h"
 #include "uTableFixtures.h"
 
+#include "TFileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -13,9 +15,7 @@
 #include <QtEndian>
 
 #include <bit>
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <tuple>
 
 namespace {
@@ -754,26 +754,6 @@ TEST(WriteTableFile, CannotCreateInAMissingFolder) {
     }
     EXPECT_FALSE(QFileInfo::exists(path));
 }
-
-// Limits the size of files this process writes, so writes past it fail as on a full disk.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
 
 TEST(WriteTableFile, AFailedWriteLeavesTheOldFileIntact) {
     QTemporaryDir folder;
