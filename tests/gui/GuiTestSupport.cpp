@@ -13,7 +13,9 @@ void UseTestLocale() {
     qputenv("LANG", "C.UTF-8");
 }
 
-void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void DeleteClosedWindows() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 TBoxRecorder::TBoxRecorder() {
     SetMessageHandler([this](const TMessageRequest& request) {

@@ -33,12 +33,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
 #include <QTimer>
 #include <QUrl>
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <QtEndian>
+#include <cstring>
 
 #include <cstdio>
 #include <memory>
@@ -206,8 +206,12 @@ template <typename T> T LittleEndianAt(const QByteArray& bytes, int at) {
     }
     return qFromLittleEndian(value);
 }
-quint32 U32(const QByteArray& bytes, int at) { return LittleEndianAt<quint32>(bytes, at); }
-quint16 U16(const QByteArray& bytes, int at) { return LittleEndianAt<quint16>(bytes, at); }
+quint32 U32(const QByteArray& bytes, int at) {
+    return LittleEndianAt<quint32>(bytes, at);
+}
+quint16 U16(const QByteArray& bytes, int at) {
+    return LittleEndianAt<quint16>(bytes, at);
+}
 
 } // namespace
 
