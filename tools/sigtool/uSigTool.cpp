@@ -153,22 +153,6 @@ std::string JsonValue(const TFieldValue& value) {
     return std::visit(TVisitor{}, value);
 }
 
-const char* KindName(TFieldKind kind) {
-    switch (kind) {
-    case TFieldKind::Data:
-        return "Data";
-    case TFieldKind::Calculated:
-        return "Calculated";
-    case TFieldKind::Lookup:
-        return "Lookup";
-    case TFieldKind::InternalCalc:
-        return "InternalCalc";
-    case TFieldKind::Aggregate:
-        return "Aggregate";
-    }
-    return "Data";
-}
-
 // A table with the program's columns, as the program has it before it reads a pair's file.
 void PrepareProgramTable(TMemTable& table, const QString& path) {
     table.PersistentFile = path;
@@ -198,7 +182,7 @@ int RunDump(const QStringList& args, std::FILE* out, std::FILE* /*err*/) {
                 ", \"width\": " + std::to_string(field.EffectiveDisplayWidth()) +
                 ", \"required\": " + (field.Required ? "true" : "false") +
                 ", \"readonly\": " + (field.ReadOnly ? "true" : "false") +
-                ", \"kind\": " + JsonString(QString::fromLatin1(KindName(field.Kind))) +
+                ", \"kind\": " + JsonString(FieldKindName(field.Kind)) +
                 ", \"default\": " + JsonString(field.DefaultExpression) + "}";
     }
     json += "], \"rows\": [";
