@@ -1,5 +1,6 @@
 #include "fmAbout.h"
 
+#include "uFonts.h"
 #include "uForexAPI.h"
 #include "uPlatform.h"
 #include "uProduct.h"
@@ -44,13 +45,6 @@ QPixmap ProgramPicture() {
     return pixmap;
 }
 
-QFont Font(const char* family, int pointSize, bool bold = false) {
-    QFont font(QString::fromLatin1(family));
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
@@ -58,7 +52,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(298, 299);
-    setFont(Font("MS Sans Serif", 8));
+    setFont(PointFont(QStringLiteral("MS Sans Serif"), 8));
     setAttribute(Qt::WA_DeleteOnClose); // FormClose: the box frees itself
 
     auto* panel = new QFrame(this);
@@ -76,7 +70,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
     auto* product = new QLabel(QStringLiteral("TALVERO"), panel);
     product->setObjectName(QStringLiteral("Product"));
-    product->setFont(Font("Arial", 18, true));
+    product->setFont(PointFont(QStringLiteral("Arial"), 18, true));
     product->move(56, 8);
     product->adjustSize();
 
@@ -87,21 +81,21 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
     Version = new QLabel(panel);
     Version->setObjectName(QStringLiteral("Version"));
-    Version->setFont(Font("Courier New", 9));
+    Version->setFont(PointFont(QStringLiteral("Courier New"), 9));
     Version->move(56, 52);
 
     auto* label1 = new QLabel(QStringLiteral("Copyright \u00A9 2026\n") + QString::fromLatin1(MakerName), panel);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setGeometry(8, 72, 265, 30);
     label1->setAlignment(Qt::AlignCenter);
-    label1->setFont(Font("Arial", 9, true));
+    label1->setFont(PointFont(QStringLiteral("Arial"), 9, true));
 
     const QString linkStyle = QStringLiteral("color: blue; text-decoration: underline;");
     auto* httplink = new TLinkLabel(QString::fromLatin1(MakerWebAddress), panel, [this] { httplinkClick(); });
     httplink->setObjectName(QStringLiteral("httplink"));
     httplink->setGeometry(8, 104, 265, 17);
     httplink->setAlignment(Qt::AlignCenter);
-    httplink->setFont(Font("Arial", 9));
+    httplink->setFont(PointFont(QStringLiteral("Arial"), 9));
     httplink->setStyleSheet(linkStyle);
     httplink->setCursor(Qt::PointingHandCursor);
 
@@ -110,7 +104,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     mailto->setObjectName(QStringLiteral("mailto"));
     mailto->setGeometry(8, 122, 265, 23);
     mailto->setAlignment(Qt::AlignCenter);
-    mailto->setFont(Font("Arial", 9));
+    mailto->setFont(PointFont(QStringLiteral("Arial"), 9));
     mailto->setStyleSheet(linkStyle);
     mailto->setCursor(Qt::DragCopyCursor);
 

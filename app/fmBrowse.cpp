@@ -9,6 +9,7 @@
 #include "fmInput.h"
 #include "fmMain.h"
 #include "uDM.h"
+#include "uFonts.h"
 #include "uForexAPI.h"
 #include "uHtmlReport.h"
 #include "uImageList.h"
@@ -34,13 +35,6 @@ namespace {
 
 constexpr int CascadeStep = 26;
 constexpr int CascadeSteps = 8;
-
-QFont Font(const char* family, int pointSize, bool bold = false) {
-    QFont font(QString::fromLatin1(family));
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    return font;
-}
 
 // The grid's 14 columns: field, title, widths, alignment, colours and fonts.
 QList<TGridColumn> GridColumns() {
@@ -187,7 +181,7 @@ TfBrowse::TfBrowse(TfMain& main) : QMdiSubWindow(nullptr), FMain(main) {
     panelLayout->setSpacing(0);
     FGrid = new QTableView(panel);
     FGrid->setObjectName(QStringLiteral("Grid"));
-    FGrid->setFont(Font("Arial", 8));
+    FGrid->setFont(PointFont(QStringLiteral("Arial"), 8));
     FGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     FGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     FGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -331,7 +325,7 @@ void TfBrowse::SetPairName(const QString& name) {
 
 void TfBrowse::AttachTable(TMemTable* table) {
     FTable = table;
-    FModel = new TTableGridModel(*table, GridColumns(), Font("MS Sans Serif", 8), this);
+    FModel = new TTableGridModel(*table, GridColumns(), PointFont(QStringLiteral("MS Sans Serif"), 8), this);
     FGrid->setModel(FModel);
     for (int column = 0; column < FModel->columnCount(); ++column) {
         FGrid->setColumnWidth(column, FModel->Column(column).Width);

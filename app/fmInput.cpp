@@ -7,6 +7,7 @@
 #include "TSignalRec.h"
 #include "TTimeEdit.h"
 #include "uDisplayFormat.h"
+#include "uFonts.h"
 #include "uForexAPI.h"
 #include "uInputPictures.h"
 #include "uMessageBox.h"
@@ -122,13 +123,6 @@ std::pair<int, QString> PriceFormat(int decimals) {
     default:
         return {decimals >= 1 ? decimals : 4, QStringLiteral(",0.0000;-,0.0000")};
     }
-}
-
-QFont PixelFont(const QString& family, int pixels, bool bold = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
 }
 
 QFont SansSerif(int pixels = 11, bool bold = false) {

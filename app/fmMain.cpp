@@ -3,6 +3,7 @@
 #include "TStatusPanelBar.h"
 #include "fmAbout.h"
 #include "fmBrowse.h"
+#include "uFonts.h"
 #include "uForexAPI.h"
 #include "uImageList.h"
 #include "uPairWindowEvent.h"
@@ -51,9 +52,7 @@ TfMain::TfMain(Tdm& dm, const TImageList& images, QWidget* parent) : QMainWindow
                                 {0, Qt::AlignCenter, images.Icon(imgUserGuide), StartKeyHelp()}},
                                this);
     FBar->setObjectName(QStringLiteral("Bar"));
-    QFont barFont(QStringLiteral("MS Sans Serif"));
-    barFont.setPointSize(8);
-    FBar->setFont(barFont);
+    FBar->setFont(PointFont(QStringLiteral("MS Sans Serif"), 8));
     setStatusBar(FBar);
 
     setContextMenuPolicy(Qt::CustomContextMenu);
