@@ -483,6 +483,25 @@ private slots:
         QCOMPARE(program.Main->MdiArea()->activeSubWindow(), stacked.back());
     }
 
+    void helpCommandsOpenTheDocumentsThatArePresent() {
+        TProgram program;
+        program.Main->HelpClick();
+        program.Main->TextHelpClick();
+        program.Main->Readme1Click();
+        QVERIFY(program.Folder.ShellOpened.isEmpty());
+
+        for (const char* document : {"fxhelp.hlp", "fxguide.hlp", "readme.txt"}) {
+            QFile file(program.Folder.FilePath(QString::fromLatin1(document)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QTest::keyClick(program.Main.get(), Qt::Key_F1);
+        program.Main->TextHelpClick();
+        program.Main->Readme1Click();
+        QCOMPARE(program.Folder.ShellOpened, (QStringList{program.Folder.FilePath(QStringLiteral("fxhelp.hlp")),
+                                                          program.Folder.FilePath(QStringLiteral("fxguide.hlp")),
+                                                          program.Folder.FilePath(QStringLiteral("readme.txt"))}));
+    }
+
     void otherCodesPassThroughUntouched() {
         TProgram program;
         program.Open(QStringLiteral("GBP/CHF"));
