@@ -3,6 +3,7 @@
 
 #include "CoreTestSupport.h"
 #include "GuiTestSupport.h"
+#include "TApplication.h"
 #include "TMemTable.h"
 #include "TNumEdit.h"
 #include "TSignalRec.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QChartView>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -481,6 +483,28 @@ private slots:
         }
         QCOMPARE(stacked.back()->geometry().bottomRight(), area.bottomRight());
         QCOMPARE(program.Main->MdiArea()->activeSubWindow(), stacked.back());
+    }
+
+    void failingStoreIsShownInTheErrorBoxAndTheWindowGoesOn() {
+        TProgram program;
+        TApplication::InstallPlatformServices(); // the program's own error box, answered by the recorder
+        QVERIFY(QDir().mkpath(program.Folder.FilePath(QStringLiteral("GBPCHF.kvt")))); // the file cannot be written
+        TfBrowse* window = program.Open(QStringLiteral("GBP/CHF"));
+        WhenGeneratorOpens(ComputeAndSave);
+        window->Grid()->setFocus();
+        QTest::keyClick(window->Grid(), Qt::Key_Insert);
+        QVERIFY(!QTest::currentTestFailed());
+
+        QCOMPARE(program.Boxes.Messages.size(), 1);
+        const TMessageRequest& box = program.Boxes.Messages[0];
+        QCOMPARE(box.Kind, TMessageKind::Error);
+        QCOMPARE(box.Title, QStringLiteral("Error"));
+        QVERIFY(box.Text.startsWith(QStringLiteral("TALVERO error! Cannot create file \"")));
+        QCOMPARE(box.Buttons, QList<TMessageButton>{TMessageButton::Cancel});
+        // The row stays in the window, which goes on working.
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->Table()->RecordCount(), 1);
+        QCOMPARE(window->Sbar()->PanelText(1), QStringLiteral("1 of 1"));
     }
 
     void helpCommandsOpenTheDocumentsThatArePresent() {
