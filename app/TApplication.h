@@ -12,6 +12,9 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // The program's style over the platform's: quick aqua hints, and standard pictures built only when drawn.
+    static void ApplyProgramStyle();
+
     // Connects the platform layer to the windowing system: the shell's open action, the error box.
     static void InstallPlatformServices();
 };

@@ -28,12 +28,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 
 #include <memory>
 
@@ -203,6 +206,26 @@ private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         TfInput::SetTickInterval(1);
+        TApplication::ApplyProgramStyle();
+    }
+
+    void programStyleGivesQuickAquaHintsAndTheBaseOverflowPictures() {
+        QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 1);
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(0, 255, 255));
+
+        // The overflow pictures are fetched late, but must draw as the base style's own.
+        const QStyle* base = qobject_cast<QProxyStyle*>(QApplication::style())->baseStyle();
+        for (const auto picture :
+             {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+            const QImage expected = base->standardIcon(picture).pixmap(16).toImage();
+            QVERIFY(!expected.isNull());
+            QCOMPARE(QApplication::style()->standardIcon(picture).pixmap(16).toImage(), expected);
+        }
+        TProgram program;
+        auto* overflow = program.Main->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+        QVERIFY(overflow != nullptr);
+        QCOMPARE(overflow->icon().pixmap(16).toImage(),
+                 base->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).toImage());
     }
 
     void startShowsTheAboutBoxOnce() {
