@@ -3,6 +3,7 @@
 #include "CoreTestSupport.h"
 #include "TBinaryStreamFormat.h"
 #include "TSignalRec.h"
+#include "TestFiles.h"
 #include "uDM.h"
 #include "uForexAPI.h"
 
@@ -98,11 +99,6 @@ std::string CurrentKey(const TMemTable& table) {
     return table.RecNo() > 0 ? RowKey(table, table.RecNo() - 1) : "none";
 }
 
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -154,7 +150,7 @@ TEST_F(DataModule, OpeningWithoutAFileCreatesNoneAndTheFirstStoreDoes) {
     EXPECT_FALSE(QFileInfo::exists(DataFile));
 
     ASSERT_TRUE(Dm.StoreRecord(*table, Record(Today, "0930")));
-    EXPECT_EQ(FileBytes(DataFile).size(), EmptyFileSize + RowSize);
+    EXPECT_EQ(ReadBytes(DataFile).size(), EmptyFileSize + RowSize);
     const TMemTable* reopened = Open();
     EXPECT_EQ(Keys(*reopened), std::vector{Key(Today, "0930")});
     EXPECT_EQ(Prices(*reopened, 0), PricesFrom(1.0));
@@ -185,7 +181,7 @@ TEST_F(DataModule, StoringTheSameDayAndTimeReplacesThePricesAlsoInAFullTable) {
     EXPECT_EQ(table->RecNo(), 128);
     EXPECT_EQ(Prices(*table, 127), PricesFrom(500.0));
     EXPECT_EQ(Prices(*table, 126), PricesFrom(1.0));
-    EXPECT_EQ(FileBytes(DataFile).size(), 21983);
+    EXPECT_EQ(ReadBytes(DataFile).size(), 21983);
     EXPECT_TRUE(Folder.Errors.isEmpty());
 }
 
@@ -238,7 +234,7 @@ TEST(DataModulePrune, AStoreIntoAFullTableDeletesOneRow) {
         } else {
             EXPECT_EQ(CurrentKey(*table), Key(today - c.NewAge, "1300")) << "the stored row is current";
         }
-        EXPECT_EQ(FileBytes(table->PersistentFile).size(), 21983);
+        EXPECT_EQ(ReadBytes(table->PersistentFile).size(), 21983);
         EXPECT_EQ(Keys(*dm.OpenCurrencyTable(QStringLiteral("EUR/USD"))), inOrder) << "the file holds the table";
     }
 }
@@ -256,10 +252,10 @@ TEST_F(DataModule, ADayZeroRowReadsBackEmptyAndItsFailedUpdateLeavesTheTableUsab
     ASSERT_TRUE(Dm.ReadCurrentRecord(*reopened, read, QStringLiteral("EUR/USD")));
     EXPECT_EQ(read.Date, 0.0);
 
-    const QByteArray file = FileBytes(DataFile);
+    const QByteArray file = ReadBytes(DataFile);
     EXPECT_FALSE(Dm.UpdateCurrentRecord(*reopened, Record(0, "0930", 9.0)));
     EXPECT_EQ(Folder.Errors, QStringList{QStringLiteral("TALVERO error! Field 'DATE' must have a value")});
-    EXPECT_EQ(FileBytes(DataFile), file);
+    EXPECT_EQ(ReadBytes(DataFile), file);
     EXPECT_EQ(Prices(*reopened, 0), PricesFrom(1.0));
 
     // Nothing of the failed update is left pending: the next store posts its own row only.
@@ -279,7 +275,7 @@ TEST_F(DataModule, AStoreThatCannotPostLeavesNoPendingRowForTheNextDelete) {
 
     ASSERT_TRUE(Dm.DeleteCurrentRecord(*table));
     EXPECT_EQ(table->RecordCount(), 0) << "the delete took the row, not just the unposted one";
-    EXPECT_EQ(FileBytes(DataFile).size(), EmptyFileSize);
+    EXPECT_EQ(ReadBytes(DataFile).size(), EmptyFileSize);
 }
 
 TEST_F(DataModule, UpdateChangesOnlyThePricesOfTheCurrentRow) {
@@ -321,14 +317,14 @@ TEST_F(DataModule, DeleteMovesToTheNextOlderRowAndEmptiesTheFile) {
     ASSERT_TRUE(Dm.DeleteCurrentRecord(*table));
     EXPECT_EQ(table->RecordCount(), 0);
     EXPECT_EQ(table->RecNo(), -1);
-    EXPECT_EQ(FileBytes(DataFile).size(), EmptyFileSize);
+    EXPECT_EQ(ReadBytes(DataFile).size(), EmptyFileSize);
     EXPECT_EQ(Open()->RecordCount(), 0);
     EXPECT_TRUE(Folder.Errors.isEmpty());
 
     EXPECT_FALSE(Dm.DeleteCurrentRecord(*table));
     EXPECT_EQ(Folder.Errors,
               QStringList{QStringLiteral("TALVERO error! Cannot perform this operation on an empty dataset")});
-    EXPECT_EQ(FileBytes(DataFile).size(), EmptyFileSize);
+    EXPECT_EQ(ReadBytes(DataFile).size(), EmptyFileSize);
 }
 
 TEST_F(DataModule, PricesGoToTheirColumnsAndReadFillsEveryFieldOfTheRecord) {
@@ -429,7 +425,7 @@ TEST_F(DataModule, AFileThatFailsToReadOpensWithItsRowsAsReadAndTheNextStoreRewr
         }
         writer.DefaultFormat().WriteTableFile(writer, DataFile);
     }
-    const QByteArray whole = FileBytes(DataFile);
+    const QByteArray whole = ReadBytes(DataFile);
     ASSERT_EQ(whole.size(), EmptyFileSize + 3 * RowSize);
     WriteBytes(DataFile, whole.left(whole.size() - 100)); // cut inside the third row
 
@@ -442,7 +438,7 @@ TEST_F(DataModule, AFileThatFailsToReadOpensWithItsRowsAsReadAndTheNextStoreRewr
 
     Folder.Errors.clear();
     ASSERT_TRUE(Dm.StoreRecord(*table, Record(Today - 3, "1200")));
-    EXPECT_EQ(FileBytes(DataFile).size(), EmptyFileSize + 3 * RowSize);
+    EXPECT_EQ(ReadBytes(DataFile).size(), EmptyFileSize + 3 * RowSize);
     EXPECT_EQ(Keys(*Open()), (std::vector{Key(Today, "1200"), Key(Today - 2, "1200"), Key(Today - 3, "1200")}));
     EXPECT_TRUE(Folder.Errors.isEmpty());
 }
@@ -473,7 +469,7 @@ void ExpectFailedWriteKeepsTheOldFile(int rows, rlim_t limit) {
         PlaceRecord(*table, Record(today - age, "1200"), today);
     }
     ASSERT_TRUE(dm.StoreRecord(*table, Record(today, "0900")));
-    const QByteArray old = FileBytes(table->PersistentFile);
+    const QByteArray old = ReadBytes(table->PersistentFile);
     ASSERT_EQ(old.size(), EmptyFileSize + (rows - 1) * RowSize);
 
     {
@@ -481,7 +477,7 @@ void ExpectFailedWriteKeepsTheOldFile(int rows, rlim_t limit) {
         EXPECT_FALSE(dm.StoreRecord(*table, Record(today, "1000")));
     }
     EXPECT_EQ(folder.Errors, QStringList{QStringLiteral("TALVERO error! Stream write error")});
-    EXPECT_EQ(FileBytes(table->PersistentFile), old);
+    EXPECT_EQ(ReadBytes(table->PersistentFile), old);
     EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList{QStringLiteral("EURUSD.kvt")})
         << "no temporary file is left";
     EXPECT_EQ(table->RecordCount(), rows);

@@ -3,6 +3,7 @@
 
 #include "TFailure.h"
 #include "TMemTable.h"
+#include "TestFiles.h"
 #include "uDM.h"
 #include "uHtmlReport.h"
 
@@ -37,11 +38,6 @@ void FillTable(TMemTable& table, const QString& time) {
 
 QString Day() {
     return QLocale::c().toString(QDate(2002, 8, 4), QLocale::ShortFormat);
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 TEST(HtmlReport, RecordBlockIsTheTwentySevenLinesOfTheRow) {

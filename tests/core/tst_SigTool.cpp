@@ -4,6 +4,7 @@
 #include "CoreTestSupport.h"
 #include "TBinaryStreamFormat.h"
 #include "TSignalRec.h"
+#include "TestFiles.h"
 #include "TestPaths.h"
 #include "uDM.h"
 #include "uSigTool.h"
@@ -81,11 +82,6 @@ TSignalRec Record(double day, const char* time, std::vector<double> prices = {})
     return rec;
 }
 
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void WriteText(const QString& path, const std::string& text) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -101,7 +97,7 @@ QByteArray StoredBytes(const std::vector<TSignalRec>& records) {
         EXPECT_TRUE(dm.StoreRecord(*table, rec));
     }
     EXPECT_TRUE(folder.Errors.isEmpty());
-    return FileBytes(table->PersistentFile);
+    return ReadBytes(table->PersistentFile);
 }
 
 QJsonObject ParseJson(const std::string& text) {
@@ -347,7 +343,7 @@ TEST(SigToolImport, StoresByTheProgramsRulesIntoTheBytesStoreRecordWrites) {
         EXPECT_EQ(run.Out, "");
         EXPECT_EQ(run.Err, "");
     }
-    const QByteArray imported = FileBytes(file);
+    const QByteArray imported = ReadBytes(file);
     EXPECT_EQ(imported.size(), 607 + 128 * 167 - 1) << "128 rows, one with the three-character time 930";
     EXPECT_EQ(imported, StoredBytes(records));
 }
@@ -357,7 +353,7 @@ TEST(SigToolImport, ABadLineIsNamedAndTheFileStaysAsItWas) {
     const QString file = dir.filePath(QStringLiteral("EURUSD.kvt"));
     const QString csv = dir.filePath(QStringLiteral("rows.csv"));
     WriteText(file, StoredBytes({Record(40000, "0930"), Record(40001, "1000")}).toStdString());
-    const QByteArray before = FileBytes(file);
+    const QByteArray before = ReadBytes(file);
     const std::string good = "2010-01-01,1200,1,2,3,4,5,6,7,8,9,10,11,12\n";
     const std::string prices = ",1,2,3,4,5,6,7,8,9,10,11,12\n";
     const std::string at = "sigtool: " + csv.toStdString() + " line ";
@@ -386,7 +382,7 @@ TEST(SigToolImport, ABadLineIsNamedAndTheFileStaysAsItWas) {
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(run.Out, "");
         EXPECT_EQ(run.Err, message + "\n");
-        EXPECT_EQ(FileBytes(file), before);
+        EXPECT_EQ(ReadBytes(file), before);
     }
 }
 
@@ -409,7 +405,7 @@ TEST(SigToolImport, ExportThenImportRebuildsTheFileByteForByte) {
     WriteText(csv, exported.Out);
     const TRun imported = RunTool({QStringLiteral("import"), rebuilt, csv});
     ASSERT_EQ(imported.Status, 0) << imported.Err;
-    EXPECT_EQ(FileBytes(rebuilt), FileBytes(original));
+    EXPECT_EQ(ReadBytes(rebuilt), ReadBytes(original));
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "TPairChart.h"
 #include "TSignalRec.h"
 #include "TStatusPanelBar.h"
+#include "TestFiles.h"
 #include "fmAbout.h"
 #include "fmBrowse.h"
 #include "fmMain.h"
@@ -74,11 +75,6 @@ TSignalRec Record(const char* pair, QDate date, const char* time, double current
 
 QString ShortDate(QDate date) {
     return QLocale::system().toString(date, QLocale::ShortFormat);
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A program with its own program folder (no engine: pairs with "JPY" get 2 decimals, others 4), the data

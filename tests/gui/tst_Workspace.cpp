@@ -8,6 +8,7 @@
 #include "TNumEdit.h"
 #include "TSignalRec.h"
 #include "TStatusPanelBar.h"
+#include "TestFiles.h"
 #include "fmAbout.h"
 #include "fmBrowse.h"
 #include "fmInput.h"
@@ -364,11 +365,7 @@ private slots:
         QVERIFY(std::get<double>(window->Table()->Value(buySig)) > 0.0);
 
         // Showing the computed record opens the read-only view; closing it changes nothing.
-        const QByteArray before = [&] {
-            QFile file(dataFile);
-            file.open(QIODevice::ReadOnly);
-            return file.readAll();
-        }();
+        const QByteArray before = ReadBytes(dataFile);
         bool readOnly = false;
         WhenGeneratorOpens([&](TfInput& dialog) {
             readOnly = !Child<QPushButton>(dialog, "bStart")->isVisibleTo(&dialog) &&

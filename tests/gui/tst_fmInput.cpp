@@ -8,6 +8,7 @@
 #include "TNumEdit.h"
 #include "TSignalRec.h"
 #include "TTimeEdit.h"
+#include "TestFiles.h"
 #include "WorkedExample.h"
 #include "fmInput.h"
 #include "uDisplayFormat.h"
@@ -48,11 +49,6 @@ TSignalRec ExampleRecord(const char* pair = "GBP/CHF") {
 QString TimeOf(const TSignalRec& rec) {
     const auto text = ReadShortText(rec.Time);
     return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QStringLiteral("<bad>");
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool IsShown(const QWidget* widget, const QWidget& dialog) {
@@ -175,7 +171,7 @@ private slots:
         QVERIFY(!QTest::currentTestFailed());
         QVERIFY(!saved);
         // The prices are written at every close, the view's too.
-        QVERIFY(ReadFile(LastInputFilePath()).contains("[GBP/CHF]\nHIGH24=2.312\nCURRENT=2.3\n"));
+        QVERIFY(ReadBytes(LastInputFilePath()).contains("[GBP/CHF]\nHIGH24=2.312\nCURRENT=2.3\n"));
     }
 
     void startNeedsSixPositivePricesAndSaveTheCurrentOne() {
@@ -496,12 +492,12 @@ private slots:
         TSignalRec euro = MakeEmptySignalRec("EUR/USD");
         euro.Highest = 1.0234;
         closeWith(euro, 1.0212);
-        QCOMPARE(ReadFile(LastInputFilePath()).toStdString(),
+        QCOMPARE(ReadBytes(LastInputFilePath()).toStdString(),
                  "[GBP/CHF]\nHIGH24=2.312\nCURRENT=1.5\nLOW24=2.297\nPRICE24=2.295\nPRICE48=2.305\nPRICE64=0\n"
                  "\n[EUR/USD]\nHIGH24=1.0234\nCURRENT=1.0212\nLOW24=0\nPRICE24=0\nPRICE48=0\nPRICE64=0\n");
         // The pair's section is rewritten in its place.
         closeWith(ExampleRecord("gbp/chf"), 2.31);
-        QVERIFY(ReadFile(LastInputFilePath())
+        QVERIFY(ReadBytes(LastInputFilePath())
                     .startsWith("[GBP/CHF]\nHIGH24=2.312\nCURRENT=2.31\nLOW24=2.297\nPRICE24=2.295\nPRICE48=2.305\n"
                                 "PRICE64=2.29\n\n[EUR/USD]\n"));
     }

@@ -53,14 +53,6 @@ QString TableDataPath(const QString& name) {
     return QString::fromUtf8(TestDataDir) + "/table/" + name;
 }
 
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QByteArray();
-    }
-    return file.readAll();
-}
-
 TFileBuilder& TFileBuilder::Raw(std::initializer_list<int> bytes) {
     for (const int byte : bytes) {
         FBytes.append(static_cast<char>(byte));

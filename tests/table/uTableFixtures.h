@@ -5,6 +5,7 @@
 
 #include "TBinaryStreamFormat.h"
 #include "TMemTable.h"
+#include "TestFiles.h"
 #include "uByteCoding.h"
 
 #include <QByteArray>
@@ -27,7 +28,6 @@ QStringList Times(const TMemTable& table);
 
 // A file in tests/data/table/.
 QString TableDataPath(const QString& name);
-QByteArray ReadBytes(const QString& path);
 
 // Builds table files byte by byte for tests and for the fuzzer's seeds.
 class TFileBuilder {
