@@ -135,26 +135,35 @@ std::optional<QByteArray> WriteProfileString(const QByteArray& content, const QS
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) const {
-    const TFailure failure(QStringLiteral("Unable to write to %1").arg(FFileName));
+    WriteStrings(section, {{key, value}});
+}
+
+void TIniFile::WriteStrings(const QString& section, const QList<std::pair<QString, QString>>& keysAndValues) const {
+    const auto failure = [this] {
+        return TFailure(QStringLiteral("Unable to write to %1").arg(FFileName));
+    };
     QByteArray content;
     QFile current(FFileName);
     if (current.exists()) {
         // A file that exists but cannot be read is never replaced: its other sections would be lost.
         if (!current.open(QIODevice::ReadOnly)) {
-            throw failure;
+            throw failure();
         }
         content = current.readAll();
         if (current.error() != QFileDevice::NoError) {
-            throw failure;
+            throw failure();
         }
         current.close();
     }
-    const std::optional<QByteArray> updated = WriteProfileString(content, section, key, value);
-    if (!updated) {
-        throw failure;
+    for (const auto& [key, value] : keysAndValues) {
+        std::optional<QByteArray> updated = WriteProfileString(content, section, key, value);
+        if (!updated) {
+            throw failure();
+        }
+        content = std::move(*updated);
     }
     QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*updated) != updated->size() || !FlushAndCommit(file)) {
-        throw failure;
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !FlushAndCommit(file)) {
+        throw failure();
     }
 }

@@ -5,9 +5,11 @@
 // are matched case-insensitively and without the blanks around them; the first match wins.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 class TIniFile {
 public:
@@ -21,6 +23,10 @@ public:
     // the file cannot be read or written, or when a name or the value cannot be stored in an INI line; the
     // file is then as it was.
     void WriteString(const QString& section, const QString& key, const QString& value) const;
+
+    // Writes several keys into section, in their order, as WriteString would one after another, but reads and
+    // replaces the file once: either every key is written or, on a failure, none is.
+    void WriteStrings(const QString& section, const QList<std::pair<QString, QString>>& keysAndValues) const;
 
 private:
     QString FFileName;

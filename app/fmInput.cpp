@@ -682,11 +682,12 @@ void TfInput::WriteLastInput() {
         {"PRICE48", ePrice48},
         {"PRICE64", ePrice64},
     }};
+    QList<std::pair<QString, QString>> values;
+    for (const auto& [key, edit] : keys) {
+        values.append({QString::fromLatin1(key), FloatToStr(edit->Value(), decimal)});
+    }
     try {
-        const TIniFile ini(path);
-        for (const auto& [key, edit] : keys) {
-            ini.WriteString(section, QString::fromLatin1(key), FloatToStr(edit->Value(), decimal));
-        }
+        TIniFile(path).WriteStrings(section, values);
     } catch (const TFailure& failure) {
         TMessageRequest request;
         request.Kind = TMessageKind::Error;

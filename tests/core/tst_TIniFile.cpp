@@ -85,9 +85,19 @@ TEST(IniFile, WritesTheFileAndFailsWithoutTouchingIt) {
     ini.WriteString(QStringLiteral("gbp/chf"), QStringLiteral("high24"), QStringLiteral("2.4"));
     EXPECT_EQ(ReadAll(path).toStdString(), "[GBP/CHF]\nHIGH24=2.4\nCURRENT=2.3\n");
 
-    // A refused name leaves the file as it was.
+    // A refused name leaves the file as it was, also when it comes after keys that could be written.
     EXPECT_THROW(ini.WriteString(QStringLiteral("GBP/CHF"), QStringLiteral("X=Y"), QStringLiteral("1")), TFailure);
+    EXPECT_THROW(ini.WriteStrings(QStringLiteral("GBP/CHF"), {{QStringLiteral("LOW24"), QStringLiteral("2.2")},
+                                                              {QStringLiteral("X=Y"), QStringLiteral("1")}}),
+                 TFailure);
     EXPECT_EQ(ReadAll(path).toStdString(), "[GBP/CHF]\nHIGH24=2.4\nCURRENT=2.3\n");
+
+    // Several keys at once: in their order, as single writes would leave them.
+    ini.WriteStrings(QStringLiteral("EUR/USD"), {{QStringLiteral("HIGH24"), QStringLiteral("1.1")},
+                                                 {QStringLiteral("CURRENT"), QStringLiteral("1.05")},
+                                                 {QStringLiteral("high24"), QStringLiteral("1.2")}});
+    EXPECT_EQ(ReadAll(path).toStdString(),
+              "[GBP/CHF]\nHIGH24=2.4\nCURRENT=2.3\n\n[EUR/USD]\nHIGH24=1.2\nCURRENT=1.05\n");
 
     // A folder in the file's place, and a missing folder: the platform's message names the file.
     const QString blocked = dir.filePath(QStringLiteral("blocked.ini"));
