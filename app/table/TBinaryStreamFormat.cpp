@@ -4,9 +4,7 @@
 #include "uByteCoding.h"
 #include "uSaveFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>

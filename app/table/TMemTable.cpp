@@ -135,27 +135,6 @@ int CompareCells(const TCell& a, const TCell& b, const QCollator& collator) {
     return CompareNonEmpty(a, b, collator);
 }
 
-QChar TimeSeparatorOf(const QLocale& locale) {
-    const QString format = locale.timeFormat(QLocale::ShortFormat);
-    for (const QChar c : format) {
-        if (!c.isLetter() && !c.isSpace() && c != u'\'') {
-            return c;
-        }
-    }
-    return u':';
-}
-
-TNumberSeparators NumberSeparatorsOf(const QLocale& locale) {
-    TNumberSeparators separators;
-    if (!locale.decimalPoint().isEmpty()) {
-        separators.Decimal = locale.decimalPoint().front();
-    }
-    if (!locale.groupSeparator().isEmpty()) {
-        separators.Group = locale.groupSeparator().front();
-    }
-    return separators;
-}
-
 bool DateOfDays(double days, QDate& date) {
     if (!(days >= FirstShownDay && days <= LastShownDay)) {
         return false;
@@ -483,8 +462,7 @@ void TMemTable::ClearFields() {
     FFields.clear();
     FTypes.clear();
     FRows.Reset(0);
-    FSortFields.clear();
-    FSortColumns.clear();
+    ClearSortOrder();
     NotifyData();
 }
 
@@ -920,17 +898,16 @@ void TMemTable::Delete() {
 
 // --- Order
 
+int TMemTable::CompareInOrder(const TCell& x, const TCell& y) const {
+    const int c = CompareCells(x, y, FCollator);
+    // The empty value stays first in a descending order too.
+    return FSortDescending && !x.IsEmpty() && !y.IsEmpty() ? -c : c;
+}
+
 int TMemTable::CompareRows(std::span<const TCell> a, std::span<const TCell> b) const {
     for (const int column : FSortColumns) {
         const auto index = static_cast<std::size_t>(column);
-        const TCell& x = a[index];
-        const TCell& y = b[index];
-        int c = CompareCells(x, y, FCollator);
-        if (c != 0) {
-            // The empty value stays first in a descending order too.
-            if (FSortDescending && !x.IsEmpty() && !y.IsEmpty()) {
-                c = -c;
-            }
+        if (const int c = CompareInOrder(a[index], b[index]); c != 0) {
             return c;
         }
     }
@@ -939,12 +916,7 @@ int TMemTable::CompareRows(std::span<const TCell> a, std::span<const TCell> b) c
 
 int TMemTable::CompareRowToKey(std::span<const TCell> row, std::span<const TCell> key) const {
     for (std::size_t i = 0; i < key.size(); ++i) {
-        const TCell& x = row[static_cast<std::size_t>(FSortColumns[i])];
-        int c = CompareCells(x, key[i], FCollator);
-        if (c != 0) {
-            if (FSortDescending && !x.IsEmpty() && !key[i].IsEmpty()) {
-                c = -c;
-            }
+        if (const int c = CompareInOrder(row[static_cast<std::size_t>(FSortColumns[i])], key[i]); c != 0) {
             return c;
         }
     }

@@ -379,7 +379,6 @@ public:
     void SetSortOrder(const QStringList& fields, bool descending, bool caseInsensitive);
     void ClearSortOrder();
     bool HasSortOrder() const { return !FSortColumns.empty(); }
-    QStringList SortFields() const { return FSortFields; }
 
     // Moves to the first row in order whose columns fields equal key (texts case-insensitive) and returns
     // true; returns false and stays when none does. Bisects when fields lead a case-insensitive order, else
@@ -470,6 +469,8 @@ private:
     void CheckBrowseMode();
     TFieldValue StoredValue(int field, const TFieldValue& value, bool asKey) const;
     QString FormatValue(int field, const TFieldValue& value) const;
+    // Cells of a sort column in the table's order: empty first, then by value, reversed when descending.
+    int CompareInOrder(const TCell& x, const TCell& y) const;
     int CompareRowToKey(std::span<const TCell> row, std::span<const TCell> key) const;
     int CompareRows(std::span<const TCell> a, std::span<const TCell> b) const;
     // key's values as the columns store them, in the one row of the store given.

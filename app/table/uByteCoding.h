@@ -75,14 +75,6 @@ public:
         ++FNext;
         return true;
     }
-    bool GetInt8(std::int8_t& value) {
-        std::uint8_t byte = 0;
-        if (!GetByte(byte)) {
-            return false;
-        }
-        value = static_cast<std::int8_t>(byte);
-        return true;
-    }
     bool GetInt16(std::int16_t& value) {
         if (Remaining() < 2) {
             return false;
@@ -124,18 +116,9 @@ public:
     qint64 Remaining() const { return FEnd - FNext; }
 
     // Little-endian loads from bytes the caller knows to be there.
-    static std::uint16_t LoadUInt16(const char* p) {
-        const auto* b = reinterpret_cast<const unsigned char*>(p);
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-    }
-    static std::uint32_t LoadUInt32(const char* p) {
-        const auto* b = reinterpret_cast<const unsigned char*>(p);
-        return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-               (std::uint32_t{b[3]} << 24);
-    }
-    static std::uint64_t LoadUInt64(const char* p) {
-        return std::uint64_t{LoadUInt32(p)} | (std::uint64_t{LoadUInt32(p + 4)} << 32);
-    }
+    static std::uint16_t LoadUInt16(const char* p) { return qFromLittleEndian<std::uint16_t>(p); }
+    static std::uint32_t LoadUInt32(const char* p) { return qFromLittleEndian<std::uint32_t>(p); }
+    static std::uint64_t LoadUInt64(const char* p) { return qFromLittleEndian<std::uint64_t>(p); }
 
 private:
     const char* FBegin;

@@ -146,22 +146,33 @@ bool RoundsToZero(double magnitude, int decimals) {
 
 } // namespace
 
-TNumberSeparators SystemNumberSeparators() {
-    const QLocale locale = QLocale::system();
+TNumberSeparators NumberSeparatorsOf(const QLocale& locale) {
     TNumberSeparators separators;
-    separators.Decimal = locale.decimalPoint().isEmpty() ? QChar(u'.') : locale.decimalPoint().front();
-    separators.Group = locale.groupSeparator().isEmpty() ? QChar(u',') : locale.groupSeparator().front();
+    if (!locale.decimalPoint().isEmpty()) {
+        separators.Decimal = locale.decimalPoint().front();
+    }
+    if (!locale.groupSeparator().isEmpty()) {
+        separators.Group = locale.groupSeparator().front();
+    }
     return separators;
 }
 
-QChar SystemTimeSeparator() {
-    const QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
+QChar TimeSeparatorOf(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
     for (const QChar c : format) {
         if (!c.isLetter() && !c.isSpace() && c != u'\'') {
             return c;
         }
     }
     return u':';
+}
+
+TNumberSeparators SystemNumberSeparators() {
+    return NumberSeparatorsOf(QLocale::system());
+}
+
+QChar SystemTimeSeparator() {
+    return TimeSeparatorOf(QLocale::system());
 }
 
 QString FormatFloat(const QString& format, double value, const TNumberSeparators& separators) {

@@ -4,6 +4,7 @@
 // ",0.00;-,0.00", edit masks such as "!90:00;0; ", and the shortest general form of a number.
 
 #include <QChar>
+#include <QLocale>
 #include <QString>
 
 struct TNumberSeparators {
@@ -11,10 +12,17 @@ struct TNumberSeparators {
     QChar Group = u',';
 };
 
+// A locale's decimal and group separators ('.' and ',' where it has none).
+TNumberSeparators NumberSeparatorsOf(const QLocale& locale);
+
+// A locale's time separator: the character between hours and minutes in its short time format (':' where it
+// has none).
+QChar TimeSeparatorOf(const QLocale& locale);
+
 // The user's separators (the system locale's).
 TNumberSeparators SystemNumberSeparators();
 
-// The user's time separator (the character between hours and minutes in the locale's short time format).
+// The user's time separator.
 QChar SystemTimeSeparator();
 
 // Formats value by a display format: up to three sections "positive;negative;zero"; in a section '0' is a
