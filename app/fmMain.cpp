@@ -39,7 +39,6 @@ TfMain::TfMain(Tdm& dm, const TImageList& images, QWidget* parent) : QMainWindow
     FMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     FMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     FMdiArea->setContextMenuPolicy(Qt::CustomContextMenu);
-    FMdiArea->viewport()->installEventFilter(this);
     setCentralWidget(FMdiArea);
 
     FPopup = new QMenu(this);

@@ -6,6 +6,7 @@
 #include "TApplication.h"
 #include "TMemTable.h"
 #include "TNumEdit.h"
+#include "TPairChart.h"
 #include "TSignalRec.h"
 #include "TStatusPanelBar.h"
 #include "TestFiles.h"
@@ -20,7 +21,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QChartView>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -481,18 +481,26 @@ private slots:
         for (const char* pair : {"GBP/CHF", "EUR/USD", "USD/JPY"}) {
             program.Open(QString::fromLatin1(pair));
         }
+        const auto checkTiled = [&] {
+            const QRect area = program.Main->MdiArea()->viewport()->rect();
+            int left = 0;
+            for (const QMdiSubWindow* window : program.Main->MdiArea()->subWindowList()) {
+                QCOMPARE(window->geometry().left(), left);
+                QCOMPARE(window->geometry().top(), 0);
+                QCOMPARE(window->height(), area.height());
+                QVERIFY(qAbs(window->width() - area.width() / 3) <= 1);
+                left = window->geometry().right() + 1;
+            }
+            QCOMPARE(left, area.width());
+        };
         QTest::keyClick(program.Main.get(), Qt::Key_F3);
+        checkTiled();
+        // Tiled windows follow the area when the main window changes its size.
+        program.Main->resize(program.Main->width() - 150, program.Main->height() - 60);
+        QTRY_COMPARE(program.Main->MdiArea()->subWindowList().front()->height(),
+                     program.Main->MdiArea()->viewport()->height());
+        checkTiled();
         const QRect area = program.Main->MdiArea()->viewport()->rect();
-        const QList<QMdiSubWindow*> windows = program.Main->MdiArea()->subWindowList();
-        int left = 0;
-        for (const QMdiSubWindow* window : windows) {
-            QCOMPARE(window->geometry().left(), left);
-            QCOMPARE(window->geometry().top(), 0);
-            QCOMPARE(window->height(), area.height());
-            QVERIFY(qAbs(window->width() - area.width() / 3) <= 1);
-            left = window->geometry().right() + 1;
-        }
-        QCOMPARE(left, area.width());
 
         QTest::keyClick(program.Main.get(), Qt::Key_F4);
         const QList<QMdiSubWindow*> stacked = program.Main->MdiArea()->subWindowList(QMdiArea::StackingOrder);
