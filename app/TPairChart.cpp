@@ -1,6 +1,7 @@
 #include "TPairChart.h"
 
 #include "TFailure.h"
+#include "uFonts.h"
 #include "uSaveFile.h"
 
 #include <QBrush>
@@ -49,12 +50,6 @@ constexpr int WheelStepsPerView = 10;   // one wheel step scrolls a tenth of the
 
 // Rows of one day share their date, but the axis wants distinct labels: repeats get zero-width spaces.
 constexpr QChar Invisible(0x200B);
-
-QFont ChartFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(8);
-    return font;
-}
 
 // The step from 1, 2, 2.5 and 5 times a power of ten nearest above raw.
 qreal NiceStep(qreal raw) {
@@ -114,7 +109,7 @@ TPairChart::TPairChart(QWidget* parent) : QChartView(new QChart(), parent) {
         wall->setZValue(0.5);
     }
 
-    const QFont font = ChartFont();
+    const QFont font = PointFont(QStringLiteral("Arial"), 8);
     FAxisX = new QCategoryAxis();
     FAxisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     FAxisX->setStartValue(-0.5);

@@ -1,6 +1,5 @@
 #include "fmBrowse.h"
 
-#include "TBinaryStreamFormat.h"
 #include "TMemTable.h"
 #include "TPairChart.h"
 #include "TSignalRec.h"
@@ -513,18 +512,17 @@ void TfBrowse::FormDestroy(int children) {
 }
 
 void TfBrowse::RefreshChart() {
-    auto* chart = static_cast<TPairChart*>(FChart);
-    chart->chart()->setTitle(QString());
+    FChart->chart()->setTitle(QString());
     const int remembered = FTable->RecNo();
-    chart->ClearPoints();
-    chart->SetDecimals(FTable->Tag);
+    FChart->ClearPoints();
+    FChart->SetDecimals(FTable->Tag);
     // The walk runs with the display updates suspended, so the grid does not follow it, and ends on the
     // remembered row also when it fails; the series then hold the rows walked so far.
     FTable->DisableControls();
     const auto restore = qScopeGuard([&] {
         FTable->SetRecNo(remembered);
         FTable->EnableControls();
-        chart->FinishPoints();
+        FChart->FinishPoints();
     });
     const int date = FTable->FieldByName(QStringLiteral("DATE"));
     const int current = FTable->FieldByName(QStringLiteral("CURRENT"));
@@ -532,7 +530,8 @@ void TfBrowse::RefreshChart() {
     const int lowest = FTable->FieldByName(QStringLiteral("LOWEST"));
     FTable->Last();
     while (!FTable->Bof() && !FTable->IsEmpty()) {
-        chart->AddPoint(ChartPrice(current), ChartPrice(highest), ChartPrice(lowest), FTable->DisplayText(date));
+        FChart->AddPoint(AsDouble(FTable->Value(current)), AsDouble(FTable->Value(highest)),
+                         AsDouble(FTable->Value(lowest)), FTable->DisplayText(date));
         FTable->Prior();
     }
 }
@@ -543,7 +542,7 @@ void TfBrowse::WriteHtmlReport() {
     RefreshChart(); // whether the chart shows or not: the picture is drawn from fresh series
     // A hidden chart keeps the width it last had (or its first width); the tables are never narrower than 680.
     const int reportWidth = std::max(FChart->width(), MinReportWidth);
-    static_cast<TPairChart*>(FChart)->SavePicture(picture);
+    FChart->SavePicture(picture);
 
     // The newest rows first, walked with the display updates suspended; the remembered row comes back and the
     // updates resume also when writing fails, and a report that was not written is not opened.
@@ -563,16 +562,4 @@ void TfBrowse::WriteHtmlReport() {
     lines << ReportFooterLines();
     WriteReportFile(html, lines);
     platform::ShellOpen(html);
-}
-
-double TfBrowse::ChartPrice(int field) const {
-    // Prices are stored as numbers; a file may carry a whole number, and an empty price draws as 0.
-    const TFieldValue value = FTable->Value(field);
-    if (const double* number = std::get_if<double>(&value)) {
-        return *number;
-    }
-    if (const qint64* integer = std::get_if<qint64>(&value)) {
-        return static_cast<double>(*integer);
-    }
-    return 0.0;
 }

@@ -9,8 +9,7 @@
 #include <QStringList>
 
 class QAction;
-class QChart;
-class QChartView;
+class TPairChart;
 class QMenu;
 class QTableView;
 class QToolButton;
@@ -33,7 +32,7 @@ public:
     const QString& PairName() const { return FPairName; }
     TMemTable* Table() const { return FTable; }
     QTableView* Grid() const { return FGrid; }
-    QChartView* Chart() const { return FChart; }
+    TPairChart* Chart() const { return FChart; }
     TStatusPanelBar* Sbar() const { return FSbar; }
     QMenu* WindowMenuEntry() const { return FWindowMenuEntry; }
     QMenu* BrowPopup() const { return FBrowPopup; }
@@ -71,7 +70,6 @@ private:
     QWidget* BuildNavigator();
     void BuildChart();
     // The current row's price in field as the chart draws it.
-    double ChartPrice(int field) const;
 
     // The chart's width until it is first shown.
     static constexpr int InitialChartWidth = 466;
@@ -81,7 +79,7 @@ private:
     TMemTable* FTable = nullptr; // owned by the data module
     TTableGridModel* FModel = nullptr;
     QTableView* FGrid = nullptr;
-    QChartView* FChart = nullptr;
+    TPairChart* FChart = nullptr;
     TStatusPanelBar* FSbar = nullptr;
     QMenu* FBrowPopup = nullptr;
     QMenu* FWindowMenuEntry = nullptr;

@@ -6,6 +6,7 @@
 #include "TNumEdit.h"
 #include "TSignalRec.h"
 #include "TTimeEdit.h"
+#include "uDM.h"
 #include "uDisplayFormat.h"
 #include "uFonts.h"
 #include "uForexAPI.h"
@@ -97,16 +98,6 @@ QDate DateOfDayCount(double days) {
         return today;
     }
     return DayZero().addDays(static_cast<qint64>(whole));
-}
-
-QString CurrencyOf(const TSignalRec& rec) {
-    const std::optional<std::string_view> text = ReadShortText(rec.Currency);
-    return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QString();
-}
-
-QString TimeOf(const TSignalRec& rec) {
-    const std::optional<std::string_view> text = ReadShortText(rec.Time);
-    return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QString();
 }
 
 // Decimals and display format of the price edits for the pair's decimals from the engine. An engine without
@@ -533,10 +524,10 @@ void TfInput::eChange() {
 }
 
 void TfInput::ShowRecord() {
-    const QString currency = CurrencyOf(FRec);
+    const QString currency = ShortTextString(FRec.Currency);
     eCurr->setText(currency);
     eDate->setDate(DateOfDayCount(FRec.Date));
-    eTime->SetTimeText(TimeOf(FRec));
+    eTime->SetTimeText(ShortTextString(FRec.Time));
     if (eTime->TimeText().isEmpty()) {
         eTime->SetTimeText(platform::LocalNow().toString(QStringLiteral("HHmm")));
     }
@@ -668,7 +659,7 @@ void TfInput::TimerTimer() {
 }
 
 void TfInput::WriteLastInput() {
-    const QString section = CurrencyOf(FRec);
+    const QString section = ShortTextString(FRec.Currency);
     const QString path = LastInputFilePath();
     if (section.isEmpty() || path.isEmpty()) {
         return;

@@ -13,19 +13,6 @@
 
 namespace {
 
-struct TPriceColumn {
-    const char* Name;
-    double TSignalRec::*Field;
-};
-
-// The twelve price columns in column order, with their record fields.
-constexpr TPriceColumn PriceColumns[] = {
-    {"CURRENT", &TSignalRec::Current},  {"HIGHEST", &TSignalRec::Highest},    {"LOWEST", &TSignalRec::Lowest},
-    {"PRICE_24", &TSignalRec::Price24}, {"PRICE_48", &TSignalRec::Price48},   {"PRICE_64", &TSignalRec::Price64},
-    {"BUY_SIG", &TSignalRec::BuySig},   {"BUY_STOP", &TSignalRec::BuyStop},   {"BUY_LIMIT", &TSignalRec::BuyLimit},
-    {"SELL_SIG", &TSignalRec::SellSig}, {"SELL_STOP", &TSignalRec::SellStop}, {"SELL_LIMIT", &TSignalRec::SellLimit},
-};
-
 const QString DateColumn = QStringLiteral("DATE");
 const QString TimeColumn = QStringLiteral("TIME");
 
@@ -53,24 +40,9 @@ template <typename TOperation> bool GuardedEdit(TMemTable& table, TOperation&& o
     return false;
 }
 
-QString TimeText(const TSignalRec& r) {
-    const std::optional<std::string_view> time = ReadShortText(r.Time);
-    return time ? QString::fromLatin1(time->data(), static_cast<qsizetype>(time->size())) : QString();
-}
-
 // The row key: the record's whole day and its time text.
 std::vector<TFieldValue> RowKey(const TSignalRec& r) {
-    return {std::trunc(r.Date), TimeText(r)};
-}
-
-double AsDouble(const TFieldValue& value) {
-    if (const double* number = std::get_if<double>(&value)) {
-        return *number;
-    }
-    if (const qint64* integer = std::get_if<qint64>(&value)) {
-        return static_cast<double>(*integer);
-    }
-    return 0.0;
+    return {std::trunc(r.Date), ShortTextString(r.Time)};
 }
 
 QString AsText(const TFieldValue& value) {
@@ -86,6 +58,21 @@ QString PriceFormat(int decimals) {
 }
 
 } // namespace
+
+QString ShortTextString(const TShortText& field) {
+    const std::optional<std::string_view> text = ReadShortText(field);
+    return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QString();
+}
+
+double AsDouble(const TFieldValue& value) {
+    if (const double* number = std::get_if<double>(&value)) {
+        return *number;
+    }
+    if (const qint64* integer = std::get_if<qint64>(&value)) {
+        return static_cast<double>(*integer);
+    }
+    return 0.0;
+}
 
 QString CurrencyFilePath(const QString& name) {
     QString kept;
@@ -114,6 +101,13 @@ void DefineSignalColumns(TMemTable& table) {
         table.AddField(
             {.Name = QString::fromLatin1(column.Name), .TypeName = QStringLiteral("Float"), .Required = true});
     }
+}
+
+void PrepareSignalTable(TMemTable& table, const QString& path) {
+    table.PersistentFile = path;
+    table.DefaultFormat().SetBufferSize(TableBufferSize);
+    DefineSignalColumns(table);
+    table.Open();
 }
 
 void LoadSignalTable(TMemTable& table) {
@@ -145,7 +139,7 @@ void PlaceRecord(TMemTable& table, const TSignalRec& r, int today) {
     } else {
         table.Append();
         table.SetValue(DateColumn, r.Date);
-        table.SetValue(TimeColumn, TimeText(r));
+        table.SetValue(TimeColumn, ShortTextString(r.Time));
     }
     Tdm::AssignPrices(table, r);
     table.Post();
@@ -165,10 +159,7 @@ TMemTable* Tdm::OpenCurrencyTable(const QString& name) {
     auto* table = new TMemTable(this);
     Guarded([&] {
         table->Tag = GetCurrencyDecimals(name);
-        table->DefaultFormat().SetBufferSize(TableBufferSize);
-        table->PersistentFile = CurrencyFilePath(name);
-        DefineSignalColumns(*table);
-        table->Open();
+        PrepareSignalTable(*table, CurrencyFilePath(name));
         LoadSignalTable(*table);
     });
     return table;

@@ -5,14 +5,13 @@
 // under one guard that shows a failure with ShowError and answers false.
 
 #include "TMemTable.h"
+#include "TSignalRec.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
-
-struct TSignalRec;
 
 inline constexpr int MaxTableRows = 128;
 // Rows older than this many days before today are pruned first when a table outgrows MaxTableRows.
@@ -24,11 +23,33 @@ inline constexpr char TimeEditMask[] = "!90:00;0; ";
 // ".kvt" ("EUR/USD" gives EURUSD.kvt).
 QString CurrencyFilePath(const QString& name);
 
+struct TPriceColumn {
+    const char* Name;
+    double TSignalRec::*Field;
+};
+
+// The twelve price columns in column order, with their record fields.
+inline constexpr TPriceColumn PriceColumns[] = {
+    {"CURRENT", &TSignalRec::Current},  {"HIGHEST", &TSignalRec::Highest},    {"LOWEST", &TSignalRec::Lowest},
+    {"PRICE_24", &TSignalRec::Price24}, {"PRICE_48", &TSignalRec::Price48},   {"PRICE_64", &TSignalRec::Price64},
+    {"BUY_SIG", &TSignalRec::BuySig},   {"BUY_STOP", &TSignalRec::BuyStop},   {"BUY_LIMIT", &TSignalRec::BuyLimit},
+    {"SELL_SIG", &TSignalRec::SellSig}, {"SELL_STOP", &TSignalRec::SellStop}, {"SELL_LIMIT", &TSignalRec::SellLimit},
+};
+
+// A record's short text (pair name or time) as the table holds it; empty where its length byte is invalid.
+QString ShortTextString(const TShortText& field);
+
+// A price or day cell as a number: a file may carry a whole number, and an empty value counts as 0.
+double AsDouble(const TFieldValue& value);
+
 // Names of the program's 14 columns in column order.
 QStringList SignalColumnNames();
 
 // Defines the program's 14 columns (DATE, TIME, twelve prices) on a closed table.
 void DefineSignalColumns(TMemTable& table);
+
+// Gives a closed table the program's columns, its data file path and the file buffer, and opens it empty.
+void PrepareSignalTable(TMemTable& table, const QString& path);
 
 // Reads the file at table.PersistentFile when one is there (a folder of that name is not read), then gives the
 // prices their display format (from table.Tag), TIME its mask, orders the rows newest first and makes the newest
@@ -39,8 +60,8 @@ void LoadSignalTable(TMemTable& table);
 int LocalDayNumber();
 
 // Stores r as a row without writing the file: replaces the prices of the row with r's day and time or appends
-// a row, then prunes one row if the table holds more than MaxTableRows. Leaves the stored row current when it
-// is still there. Throws TFailure.
+// a row, then prunes one row if the table holds more than MaxTableRows; after a prune another row may be
+// current, so a caller that wants the stored row current locates it. Throws TFailure.
 void PlaceRecord(TMemTable& table, const TSignalRec& r, int today);
 
 class Tdm : public QObject {

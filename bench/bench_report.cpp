@@ -84,7 +84,7 @@ void BM_RefreshChart(benchmark::State& state) {
 BENCHMARK(BM_RefreshChart)->Unit(benchmark::kMillisecond);
 
 void BM_SavePicture(benchmark::State& state) {
-    auto* chart = static_cast<TPairChart*>(Program->Window->Chart());
+    TPairChart* chart = Program->Window->Chart();
     const QString path = AppFilePath(QStringLiteral("talvero.bmp"));
     for (auto _ : state) {
         chart->SavePicture(path);
