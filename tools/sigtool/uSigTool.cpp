@@ -51,32 +51,25 @@ std::optional<double> ParsePrice(const QString& text) {
 int RunCompute(const QStringList& args, std::FILE* out, std::FILE* err) {
     const QString& pair = args[0];
     static constexpr const char* priceNames[] = {"CURRENT", "HIGHEST", "LOWEST", "PRICE24", "PRICE48", "PRICE72"};
-    double prices[6];
+    // The six prices in the order of the record's first six price columns.
+    TSignalRec rec = MakeEmptySignalRec(pair.toLatin1().toStdString());
     for (int i = 0; i < 6; ++i) {
         const std::optional<double> price = ParsePrice(args[1 + i]);
         if (!price) {
             return Fail(err,
                         QStringLiteral("%1 is not a number: \"%2\"").arg(QLatin1String(priceNames[i]), args[1 + i]));
         }
-        prices[i] = *price;
+        rec.*PriceColumns[i].Field = *price;
     }
     const QString enginePath = AppFilePath(QString::fromLatin1(platform::EngineLibraryName));
     if (!EngineExists()) {
         return Fail(err, QStringLiteral("engine library not found: %1").arg(enginePath));
     }
-    if (!LoadEngine().IsLoaded()) {
-        return Fail(err, QStringLiteral("engine library cannot be loaded: %1").arg(enginePath));
-    }
-
-    TSignalRec rec = MakeEmptySignalRec(pair.toLatin1().toStdString());
-    rec.Current = prices[0];
-    rec.Highest = prices[1];
-    rec.Lowest = prices[2];
-    rec.Price24 = prices[3];
-    rec.Price48 = prices[4];
-    rec.Price64 = prices[5];
     if (!ComputeSignals(rec)) {
-        return Fail(err, QStringLiteral("unknown currency pair: \"%1\"").arg(pair));
+        // Only a failed computation needs to know why: an engine that loads did not know the pair.
+        return Fail(err, LoadEngine().IsLoaded()
+                             ? QStringLiteral("unknown currency pair: \"%1\"").arg(pair)
+                             : QStringLiteral("engine library cannot be loaded: %1").arg(enginePath));
     }
     const int decimals = GetCurrencyDecimals(pair);
     const struct {
@@ -153,17 +146,9 @@ std::string JsonValue(const TFieldValue& value) {
     return std::visit(TVisitor{}, value);
 }
 
-// A table with the program's columns, as the program has it before it reads a pair's file.
-void PrepareProgramTable(TMemTable& table, const QString& path) {
-    table.PersistentFile = path;
-    table.DefaultFormat().SetBufferSize(TableBufferSize);
-    DefineSignalColumns(table);
-    table.Open();
-}
-
 int RunDump(const QStringList& args, std::FILE* out, std::FILE* /*err*/) {
     TMemTable table;
-    PrepareProgramTable(table, args[0]);
+    PrepareSignalTable(table, args[0]);
     std::optional<QString> error;
     try {
         table.DefaultFormat().ReadTableFile(table, args[0]);
@@ -237,7 +222,7 @@ int RunExport(const QStringList& args, std::FILE* out, std::FILE* err) {
     TMemTable table;
     std::vector<int> columns;
     try {
-        PrepareProgramTable(table, args[0]);
+        PrepareSignalTable(table, args[0]);
         LoadSignalTable(table);
         for (const QString& name : SignalColumnNames()) {
             columns.push_back(table.FieldByName(name));
@@ -330,8 +315,6 @@ std::optional<TSignalRec> RecordFromCsv(const QString& line, QString& problem) {
         return std::nullopt;
     }
     WriteShortText(rec.Time, time.toLatin1().toStdString());
-    double* prices[] = {&rec.Current, &rec.Highest, &rec.Lowest,   &rec.Price24, &rec.Price48,  &rec.Price64,
-                        &rec.BuySig,  &rec.BuyStop, &rec.BuyLimit, &rec.SellSig, &rec.SellStop, &rec.SellLimit};
     const QStringList names = CsvHeader.split(u',');
     for (int i = 0; i < 12; ++i) {
         const std::optional<double> price = ParsePrice(cells->at(2 + i));
@@ -339,7 +322,7 @@ std::optional<TSignalRec> RecordFromCsv(const QString& line, QString& problem) {
             problem = QStringLiteral("%1 \"%2\" is not a number").arg(names[2 + i], cells->at(2 + i));
             return std::nullopt;
         }
-        *prices[i] = *price;
+        rec.*PriceColumns[i].Field = *price; // the CSV's prices stand in column order
     }
     return rec;
 }
@@ -375,7 +358,7 @@ int RunImport(const QStringList& args, std::FILE* /*out*/, std::FILE* err) {
 
     TMemTable table;
     try {
-        PrepareProgramTable(table, args[0]);
+        PrepareSignalTable(table, args[0]);
         LoadSignalTable(table);
     } catch (const TFailure& failure) {
         return Fail(err, QStringLiteral("%1: %2").arg(args[0], failure.Message()));
