@@ -645,7 +645,6 @@ void TfInput::RunComputing() {
     while (FCountdown > 0) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    Timer->stop();
 }
 
 void TfInput::TimerTimer() {
@@ -728,13 +727,11 @@ void TfInput::bSaveClick() {
     if (!eTime->ValidateEdit()) {
         return;
     }
-    setResult(QDialog::Accepted);
     CollectRecord();
     CloseWith(QDialog::Accepted);
 }
 
 void TfInput::bCloseClick() {
-    setResult(QDialog::Rejected);
     FCountdown = CancelledCountdown;
     CloseWith(QDialog::Rejected);
 }
