@@ -16,6 +16,15 @@ bool IsDecimalKey(QChar c, QChar decimalSeparator) {
     return c == u'.' || c == u',' || c == decimalSeparator;
 }
 
+// "." and "," stand for the user's decimal separator, whichever key the user's keyboard has for it.
+void UseDecimalSeparator(QString& text, QChar decimalSeparator) {
+    for (QChar& c : text) {
+        if (IsDecimalKey(c, decimalSeparator)) {
+            c = decimalSeparator;
+        }
+    }
+}
+
 // Guards the text against what does not come through keyPressEvent (paste, undo): what could not be typed
 // is refused, and "." or "," become the user's decimal separator as when typed.
 class TNumValidator : public QValidator {
@@ -24,11 +33,7 @@ public:
 
     State validate(QString& input, int& /*pos*/) const override {
         const QChar decimal = SystemNumberSeparators().Decimal;
-        for (QChar& c : input) {
-            if (IsDecimalKey(c, decimal)) {
-                c = decimal;
-            }
-        }
+        UseDecimalSeparator(input, decimal);
         return TNumEdit::IsTypeable(input, FEdit->Decimals(), decimal) ? Acceptable : Invalid;
     }
 
@@ -187,11 +192,7 @@ void TNumEdit::keyPressEvent(QKeyEvent* event) {
     }
     const QChar decimal = SystemNumberSeparators().Decimal;
     QString entered = typed;
-    for (QChar& c : entered) {
-        if (IsDecimalKey(c, decimal)) {
-            c = decimal;
-        }
-    }
+    UseDecimalSeparator(entered, decimal);
     const qsizetype from = hasSelectedText() ? selectionStart() : cursorPosition();
     const qsizetype length = hasSelectedText() ? selectedText().size() : 0;
     const QString after = QString(text()).replace(from, length, entered);

@@ -37,6 +37,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -466,11 +467,10 @@ void TfInput::BuildControls() {
     FPriceEdits = {eLimitBuy, eSignalBuy, eStopBuy, eLimitSell, eSignalSell, eStopSell,
                    eHigh,     eCurrent,   eLow,     ePrice24,   ePrice48,    ePrice64};
 
-    QWidget* previous = eDate;
-    for (QWidget* next : std::initializer_list<QWidget*>{eTime, eHigh, eCurrent, eLow, ePrice24, ePrice48, ePrice64,
-                                                         bStart, bReset, bHelp, bSave, bClose}) {
-        setTabOrder(previous, next);
-        previous = next;
+    FTabOrder = {eDate,    eTime,  eHigh,  eCurrent, eLow,  ePrice24, ePrice48,
+                 ePrice64, bStart, bReset, bHelp,    bSave, bClose};
+    for (std::size_t i = 1; i < FTabOrder.size(); ++i) {
+        setTabOrder(FTabOrder[i - 1], FTabOrder[i]);
     }
 
     for (TNumEdit* edit : {eCurrent, ePrice24, ePrice48, ePrice64}) {
@@ -758,8 +758,7 @@ void TfInput::ShowReadOnlyView() {
     GroupBox3->setEnabled(false);
     // The view is for reading the record: its fields keep dark text, and their grey back tells that they cannot
     // be changed.
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{eDate, eTime, eHigh, eCurrent, eLow, ePrice24, ePrice48, ePrice64}) {
+    for (QWidget* field : std::span(FTabOrder).first<8>()) {
         QPalette palette = field->palette();
         palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
         field->setPalette(palette);
@@ -770,8 +769,7 @@ void TfInput::ShowReadOnlyView() {
 }
 
 void TfInput::FocusFirstTabStop() {
-    for (QWidget* widget : std::initializer_list<QWidget*>{eDate, eTime, eHigh, eCurrent, eLow, ePrice24, ePrice48,
-                                                           ePrice64, bStart, bReset, bHelp, bSave, bClose}) {
+    for (QWidget* widget : FTabOrder) {
         if (widget->isEnabled() && widget->isVisibleTo(this)) {
             widget->setFocus(Qt::TabFocusReason);
             return;

@@ -138,4 +138,6 @@ private:
 
     // The twelve price edits in the order of showing, collecting and clearing.
     std::array<TNumEdit*, 12> FPriceEdits{};
+    // The controls in tab order; the date, the time and the six input prices lead it.
+    std::array<QWidget*, 13> FTabOrder{};
 };
