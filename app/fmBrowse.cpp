@@ -383,9 +383,7 @@ void TfBrowse::ToolNewClick() {
         return;
     }
     FMain.Dm().StoreRecord(*FTable, record);
-    if (!FChart->isHidden()) {
-        RefreshChart();
-    }
+    RefreshShownChart();
 }
 
 void TfBrowse::ToolEditClick() {
@@ -401,9 +399,7 @@ void TfBrowse::ToolEditClick() {
         return;
     }
     FMain.Dm().UpdateCurrentRecord(*FTable, record);
-    if (!FChart->isHidden()) {
-        RefreshChart();
-    }
+    RefreshShownChart();
 }
 
 void TfBrowse::ToolDeleteClick() {
@@ -419,9 +415,7 @@ void TfBrowse::ToolDeleteClick() {
         return;
     }
     FMain.Dm().DeleteCurrentRecord(*FTable);
-    if (!FChart->isHidden()) {
-        RefreshChart();
-    }
+    RefreshShownChart();
 }
 
 void TfBrowse::ToolChartClick() {
@@ -431,9 +425,7 @@ void TfBrowse::ToolChartClick() {
     }
     FChart->setVisible(FChart->isHidden());
     FToolChart->setChecked(!FChart->isHidden());
-    if (!FChart->isHidden()) {
-        RefreshChart();
-    }
+    RefreshShownChart();
 }
 
 void TfBrowse::ToolHTMLClick() {
@@ -509,6 +501,12 @@ void TfBrowse::FormDestroy(int children) {
     }
     FDestroyReported = true;
     QCoreApplication::postEvent(&FMain, new TPairWindowEvent(pwDestroyed, {}, children));
+}
+
+void TfBrowse::RefreshShownChart() {
+    if (!FChart->isHidden()) {
+        RefreshChart();
+    }
 }
 
 void TfBrowse::RefreshChart() {

@@ -69,6 +69,8 @@ private:
     bool GridKeyDown(int key);
     QWidget* BuildNavigator();
     void BuildChart();
+    // Refreshes the chart if it shows; a hidden chart is refreshed when it is shown.
+    void RefreshShownChart();
     // The current row's price in field as the chart draws it.
 
     // The chart's width until it is first shown.

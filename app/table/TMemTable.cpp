@@ -970,15 +970,14 @@ void TMemTable::SortRows() {
 }
 
 void TMemTable::SetSortOrder(const QStringList& fields, bool descending, bool caseInsensitive) {
+    QStringList names;
     std::vector<int> columns;
     for (const QString& name : fields) {
-        columns.push_back(FieldByName(name.trimmed()));
+        names.append(name.trimmed());
+        columns.push_back(FieldByName(names.back()));
     }
     CheckBrowseMode();
-    FSortFields.clear();
-    for (const QString& name : fields) {
-        FSortFields.append(name.trimmed());
-    }
+    FSortFields = std::move(names);
     FSortColumns = std::move(columns);
     FSortDescending = descending;
     FSortCaseInsensitive = caseInsensitive;
